@@ -1,0 +1,38 @@
+# Shared by the scripts: paths and installing what is missing from Debian's packages.
+# shellcheck shell=bash
+ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+BUILD="$ROOT/build"
+export WINEDEBUG=${WINEDEBUG:--all}
+# No Mono or Gecko installer prompts when a prefix is made.
+export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
+
+PACKAGES=(
+  cmake make g++ googletest libgtest-dev clang-format
+  g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
+  wine wine64 xvfb xdotool x11-utils imagemagick
+  fonts-dejavu-core fonts-liberation python3
+)
+
+install_missing() {
+  local missing=()
+  for p in "$@"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  echo "Installing: ${missing[*]}"
+  local sudo=()
+  [ "$(id -u)" -eq 0 ] || sudo=(sudo)
+  "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update -qq
+  "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends \
+    "${missing[@]}"
+}
+
+# A Wine prefix of the project's own, made once and reused by every Windows program we start.
+ensure_wine_prefix() {
+  export WINEPREFIX=${WINEPREFIX:-$BUILD/wineprefix}
+  if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    mkdir -p "$WINEPREFIX"
+    wineboot --init >/dev/null 2>&1 || true
+    wineserver -w 2>/dev/null || true
+  fi
+}
