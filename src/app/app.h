@@ -1,0 +1,37 @@
+// The program: start-up, the main loop and the dispatch of keys and control events.
+#pragma once
+
+#include "app/program_state.h"
+#include "platform/window.h"
+
+namespace tarvel {
+
+class App {
+  public:
+    App(Window& window, Clock& clock);
+
+    // Start-up, main loop, shut-down; the process exit code (always 0).
+    int run();
+
+    // The steps of run(), for tests.
+    bool startUp();
+    void mainLoopPass();
+
+    // Waits for the next window event and keeps it as the last event.
+    Event waitForEvent(int timeoutMs);
+
+    ProgramState& state() { return state_; }
+
+  private:
+    void dispatchKey(int key);
+    void dispatchControl(const Event& event);
+
+    void fieldFocusGained(ControlId id);
+    void fieldFocusLost(ControlId id);
+
+    Window& window_;
+    Clock& clock_;
+    ProgramState state_;
+};
+
+}  // namespace tarvel

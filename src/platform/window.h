@@ -1,0 +1,76 @@
+// The window as the core sees it: controls addressed by number, and one event at a time.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace tarvel {
+
+// The fixed number (0 to 114) of a control of the main window.
+using ControlId = int;
+
+struct Rgb {
+    std::uint8_t r = 0, g = 0, b = 0;
+    friend bool operator==(const Rgb&, const Rgb&) = default;
+};
+
+enum class EventKind { None, KeyDown, Control, Timer, Close };
+
+enum class ControlEventKind { Clicked, FocusGained, FocusLost, TextChanged, Other };
+
+struct Event {
+    EventKind kind = EventKind::None;
+    int key = 0;                                     // virtual-key code of a key-down
+    ControlId control = -1;                          // control of a control event
+    ControlEventKind sub = ControlEventKind::Other;  // what happened to it
+    int timer = 0;                                   // number of a timer event
+
+    static Event none() { return {}; }
+    static Event keyDown(int key) { return {EventKind::KeyDown, key, -1, {}, 0}; }
+    static Event controlEvent(ControlId id, ControlEventKind sub) {
+        return {EventKind::Control, 0, id, sub, 0};
+    }
+    static Event timerTick(int id) { return {EventKind::Timer, 0, -1, {}, id}; }
+    static Event close() { return {EventKind::Close, 0, -1, {}, 0}; }
+    bool isControl(ControlId id, ControlEventKind s) const {
+        return kind == EventKind::Control && control == id && sub == s;
+    }
+    friend bool operator==(const Event&, const Event&) = default;
+};
+
+// The main window and its controls, built from the control table. Texts are UTF-8. Texts and
+// states set through this interface never come back as control events.
+class Window {
+  public:
+    virtual ~Window() = default;
+
+    // Loads the fonts, opens the window centred on the screen and creates every control of the
+    // control table in number order. False when the platform could not make the window.
+    virtual bool create() = 0;
+    virtual void startTimer(int id, int periodMs) = 0;
+
+    virtual std::string text(ControlId id) const = 0;
+    virtual void setText(ControlId id, std::string_view text) = 0;
+    // Position of a trackbar (1 to 10) or value of a progress bar (0 to 100).
+    virtual int state(ControlId id) const = 0;
+    virtual void setState(ControlId id, int state) = 0;
+    virtual void enable(ControlId id, bool enabled) = 0;
+    virtual void show(ControlId id, bool visible) = 0;
+    virtual void setFrontColour(ControlId id, Rgb colour) = 0;
+    virtual void setBackColour(ControlId id, Rgb colour) = 0;
+
+    // Lets the platform deliver its messages (repainting, typing, focus moves) and returns the
+    // next event, or none when `timeoutMs` passes first.
+    virtual Event waitForEvent(int timeoutMs) = 0;
+};
+
+// Delays and a millisecond clock.
+class Clock {
+  public:
+    virtual ~Clock() = default;
+    virtual void sleep(int milliseconds) = 0;
+    virtual std::int64_t nowMs() = 0;
+};
+
+}  // namespace tarvel

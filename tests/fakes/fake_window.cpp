@@ -1,0 +1,106 @@
+#include "fakes/fake_window.h"
+
+#include <algorithm>
+#include <stdexcept>
+
+namespace tarvel::testing {
+namespace {
+
+// Fields and the command box report focus changes; buttons and trackbars take the focus silently.
+bool reportsFocus(ControlId id) {
+    const ControlKind kind = controlTable().at(id).kind;
+    return kind == ControlKind::TextField || kind == ControlKind::NumberField ||
+           kind == ControlKind::CommandBox;
+}
+
+}  // namespace
+
+bool FakeWindow::create() {
+    controls.clear();
+    for (const ControlSpec& spec : controlTable()) {
+        FakeControl c;
+        c.text = spec.caption;
+        c.front = spec.front;
+        c.back = spec.back;
+        if (spec.kind == ControlKind::Trackbar) c.state = 1;
+        controls.push_back(c);
+    }
+    created = true;
+    return true;
+}
+
+void FakeWindow::setText(ControlId id, std::string_view text) {
+    controls.at(id).text = text;
+}
+
+void FakeWindow::setState(ControlId id, int state) {
+    const ControlKind kind = controlTable().at(id).kind;
+    if (kind == ControlKind::Trackbar) state = std::clamp(state, 1, 10);
+    if (kind == ControlKind::ProgressBar) state = std::clamp(state, 0, 100);
+    controls.at(id).state = state;
+}
+
+Event FakeWindow::waitForEvent(int timeoutMs) {
+    ++waits;
+    waitTimeouts.push_back(timeoutMs);
+    while (pending_.empty() && !script_.empty()) {
+        auto action = std::move(script_.front());
+        script_.pop_front();
+        action();
+    }
+    if (pending_.empty()) return closeWhenIdle ? Event::close() : Event::none();
+    const Event e = pending_.front();
+    pending_.pop_front();
+    return e;
+}
+
+void FakeWindow::click(ControlId id) {
+    step([this, id] {
+        if (!controls.at(id).enabled || !controls.at(id).visible) return;  // the platform drops it
+        pending_.push_back(Event::controlEvent(id, ControlEventKind::Clicked));
+    });
+}
+
+void FakeWindow::focus(ControlId id) {
+    step([this, id] {
+        if (focused_ == id) return;
+        if (focused_ >= 0 && reportsFocus(focused_))
+            pending_.push_back(Event::controlEvent(focused_, ControlEventKind::FocusLost));
+        focused_ = id;
+        if (reportsFocus(id))
+            pending_.push_back(Event::controlEvent(id, ControlEventKind::FocusGained));
+    });
+}
+
+void FakeWindow::type(ControlId id, std::string_view keys) {
+    for (char c : keys) {
+        step([this, id, c] {
+            const int vk = c == '\b' ? 8 : (c >= 'a' && c <= 'z' ? c - 32 : c);
+            pending_.push_back(Event::keyDown(vk));
+            std::string& text = controls.at(id).text;
+            if (c == '\b') {
+                if (text.empty()) return;
+                text.pop_back();
+            } else {
+                const bool digitsOnly = controlTable().at(id).kind == ControlKind::NumberField;
+                if (digitsOnly && (c < '0' || c > '9')) return;  // refused by the field
+                text.push_back(c);
+            }
+            pending_.push_back(Event::controlEvent(id, ControlEventKind::TextChanged));
+        });
+    }
+}
+
+void FakeWindow::key(int virtualKey) {
+    step([this, virtualKey] { pending_.push_back(Event::keyDown(virtualKey)); });
+}
+
+void FakeWindow::tick() {
+    step([this] { pending_.push_back(Event::timerTick(123)); });
+}
+
+void FakeWindow::close() {
+    step([this] { pending_.push_back(Event::close()); });
+}
+
+}  // namespace tarvel::testing

@@ -1,0 +1,74 @@
+// An in-memory main window built from the control table. Tests script the operator: each step
+// runs when the program next waits for an event, so typing after a click sees what the program
+// did with the click, as on the real screen.
+#pragma once
+
+#include <deque>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "platform/window.h"
+#include "ui/control_table.h"
+
+namespace tarvel::testing {
+
+struct FakeControl {
+    std::string text;
+    int state = 0;
+    bool enabled = true;
+    bool visible = true;
+    std::optional<Rgb> front, back;
+};
+
+class FakeWindow : public Window {
+  public:
+    bool create() override;
+    void startTimer(int id, int periodMs) override { timers[id] = periodMs; }
+    std::string text(ControlId id) const override { return controls.at(id).text; }
+    void setText(ControlId id, std::string_view text) override;
+    int state(ControlId id) const override { return controls.at(id).state; }
+    void setState(ControlId id, int state) override;
+    void enable(ControlId id, bool enabled) override { controls.at(id).enabled = enabled; }
+    void show(ControlId id, bool visible) override { controls.at(id).visible = visible; }
+    void setFrontColour(ControlId id, Rgb c) override { controls.at(id).front = c; }
+    void setBackColour(ControlId id, Rgb c) override { controls.at(id).back = c; }
+    Event waitForEvent(int timeoutMs) override;
+
+    // Operator actions, queued as script steps.
+    void click(ControlId id);
+    void focus(ControlId id);  // focus lost by the focused field, then gained by `id`
+                               // (fields tell, buttons and trackbars do not)
+    void type(ControlId id, std::string_view keys);  // one step per key; '\b' deletes
+    void key(int virtualKey);
+    void tick();  // timer 123
+    void close();
+    void step(std::function<void()> action) { script_.push_back(std::move(action)); }
+    // When the script has run out: a close event (so App::run ends) instead of none.
+    bool closeWhenIdle = true;
+
+    bool scriptDone() const { return script_.empty() && pending_.empty(); }
+    bool visible(ControlId id) const { return controls.at(id).visible; }
+    bool enabled(ControlId id) const { return controls.at(id).enabled; }
+
+    bool created = false;
+    std::vector<FakeControl> controls;
+    std::map<int, int> timers;
+    int waits = 0;
+    std::vector<int> waitTimeouts;
+
+  private:
+    std::deque<std::function<void()>> script_;
+    std::deque<Event> pending_;
+    ControlId focused_ = -1;
+};
+
+class FakeClock : public Clock {
+  public:
+    void sleep(int milliseconds) override { now += milliseconds; }
+    std::int64_t nowMs() override { return now; }
+    std::int64_t now = 0;
+};
+
+}  // namespace tarvel::testing
