@@ -10,7 +10,7 @@ PACKAGES=(
   cmake make g++ googletest libgtest-dev clang-format
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
   wine wine64 xvfb xdotool x11-utils imagemagick
-  fonts-dejavu-core fonts-liberation python3
+  fonts-wine fonts-dejavu-core fonts-liberation python3
 )
 
 install_missing() {
@@ -33,6 +33,9 @@ ensure_wine_prefix() {
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
     mkdir -p "$WINEPREFIX"
     wineboot --init >/dev/null 2>&1 || true
+    # Wine draws the window frame itself, so the caption and its close box exist even on a
+    # display without a window manager (Xvfb).
+    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /t REG_SZ /d N /f >/dev/null 2>&1 || true
     wineserver -w 2>/dev/null || true
   fi
 }

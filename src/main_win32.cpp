@@ -1,0 +1,14 @@
+// The Windows entry point: builds the Windows platform objects and runs the program.
+#include <windows.h>
+
+#include "app/app.h"
+#include "platform/win32/win32_clock.h"
+#include "platform/win32/win32_window.h"
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+    tarvel::win32::Win32Clock clock;
+    tarvel::win32::Win32Window window(instance);
+    tarvel::App app(window, clock);
+    app.run();
+    return 0;
+}

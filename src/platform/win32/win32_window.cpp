@@ -1,0 +1,365 @@
+#include "platform/win32/win32_window.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+
+#include "platform/win32/text.h"
+
+namespace tarvel::win32 {
+namespace {
+
+constexpr wchar_t kClassName[] = L"TarvelSwMainWindow";
+constexpr wchar_t kTitle[] = L"Tarvel SW v. 1.0.2";
+constexpr int kClientWidth = 1280;
+constexpr int kClientHeight = 768;
+constexpr DWORD kWindowStyle =
+    WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_CLIPCHILDREN;
+// Child window ids start above the dialog-box ids (IDOK, IDCANCEL, ...).
+constexpr int kChildIdBase = 100;
+
+COLORREF toColorRef(Rgb c) {
+    return RGB(c.r, c.g, c.b);
+}
+
+// Counts the program's own changes to controls, so their notifications are not taken as the
+// operator's.
+class SettingScope {
+  public:
+    explicit SettingScope(int& depth) : depth_(depth) { ++depth_; }
+    ~SettingScope() { --depth_; }
+    SettingScope(const SettingScope&) = delete;
+    SettingScope& operator=(const SettingScope&) = delete;
+
+  private:
+    int& depth_;
+};
+
+struct ClassAndStyle {
+    const wchar_t* className;
+    DWORD style;
+    DWORD exStyle;
+};
+
+ClassAndStyle classAndStyle(const ControlSpec& spec) {
+    const DWORD child = WS_CHILD | WS_VISIBLE;
+    switch (spec.kind) {
+        case ControlKind::Label:
+            return {WC_STATICW,
+                    child | SS_NOPREFIX | (spec.align == Align::Centre ? SS_CENTER : SS_LEFT), 0};
+        case ControlKind::TextField:
+            return {WC_EDITW, child | WS_TABSTOP | ES_LEFT | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE};
+        case ControlKind::NumberField:
+            return {WC_EDITW, child | WS_TABSTOP | ES_LEFT | ES_AUTOHSCROLL | ES_NUMBER,
+                    WS_EX_CLIENTEDGE};
+        case ControlKind::CommandBox:
+            return {WC_EDITW,
+                    child | WS_TABSTOP | WS_VSCROLL | ES_LEFT | ES_MULTILINE | ES_WANTRETURN |
+                        ES_AUTOVSCROLL,
+                    WS_EX_CLIENTEDGE};
+        case ControlKind::Button:
+            return {WC_BUTTONW,
+                    child | WS_TABSTOP | BS_PUSHBUTTON | (spec.align == Align::Left ? BS_LEFT : 0),
+                    0};
+        case ControlKind::ProgressBar:
+            return {PROGRESS_CLASSW, child, 0};
+        case ControlKind::Trackbar:
+            return {TRACKBAR_CLASSW, child | WS_TABSTOP | TBS_HORZ | TBS_AUTOTICKS, 0};
+    }
+    return {WC_STATICW, child, 0};
+}
+
+ControlEventKind notificationKind(WORD code) {
+    switch (code) {
+        case BN_CLICKED:
+            return ControlEventKind::Clicked;
+        case EN_SETFOCUS:
+            return ControlEventKind::FocusGained;
+        case EN_KILLFOCUS:
+            return ControlEventKind::FocusLost;
+        case EN_CHANGE:
+            return ControlEventKind::TextChanged;
+        default:
+            return ControlEventKind::Other;
+    }
+}
+
+bool isEdit(ControlKind kind) {
+    return kind == ControlKind::TextField || kind == ControlKind::NumberField ||
+           kind == ControlKind::CommandBox;
+}
+
+}  // namespace
+
+Win32Window::Win32Window(HINSTANCE instance) : instance_(instance) {}
+
+Win32Window::~Win32Window() {
+    // Controls go with their parent; the fonts and brushes outlive both.
+    window_.reset();
+}
+
+bool Win32Window::create() {
+    INITCOMMONCONTROLSEX common{sizeof(INITCOMMONCONTROLSEX),
+                                ICC_STANDARD_CLASSES | ICC_PROGRESS_CLASS | ICC_BAR_CLASSES};
+    InitCommonControlsEx(&common);
+    fonts_ = loadFonts();
+    panelBrush_.reset(CreateSolidBrush(toColorRef(colour::kPanel)));
+
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = windowProc;
+    wc.hInstance = instance_;
+    wc.hIcon = static_cast<HICON>(
+        LoadImageW(instance_, MAKEINTRESOURCEW(1), IMAGE_ICON, 0, 0, LR_DEFAULTSIZE | LR_SHARED));
+    wc.hIconSm = static_cast<HICON>(LoadImageW(instance_, MAKEINTRESOURCEW(1), IMAGE_ICON,
+                                               GetSystemMetrics(SM_CXSMICON),
+                                               GetSystemMetrics(SM_CYSMICON), LR_SHARED));
+    wc.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
+    wc.hbrBackground = panelBrush_.get();
+    wc.lpszClassName = kClassName;
+    if (!RegisterClassExW(&wc)) return false;
+
+    RECT frame{0, 0, kClientWidth, kClientHeight};
+    AdjustWindowRectEx(&frame, kWindowStyle, FALSE, 0);
+    const int width = frame.right - frame.left;
+    const int height = frame.bottom - frame.top;
+    RECT work{};
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    const int x = work.left + std::max(0L, (work.right - work.left - width) / 2);
+    const int y = work.top + std::max(0L, (work.bottom - work.top - height) / 2);
+
+    HWND hwnd = CreateWindowExW(0, kClassName, kTitle, kWindowStyle, x, y, width, height, nullptr,
+                                nullptr, instance_, this);
+    if (!hwnd) return false;
+    window_.reset(hwnd);
+
+    const auto& table = controlTable();
+    for (ControlId id = 0; id < kControlCount; ++id) {
+        controls_[static_cast<std::size_t>(id)] =
+            createControl(id, table[static_cast<std::size_t>(id)]);
+        if (!controls_[static_cast<std::size_t>(id)]) return false;
+    }
+    ShowWindow(hwnd, SW_SHOWNORMAL);
+    UpdateWindow(hwnd);
+    return true;
+}
+
+HWND Win32Window::createControl(ControlId id, const ControlSpec& spec) {
+    SettingScope scope(settingControl_);
+    const ClassAndStyle cs = classAndStyle(spec);
+    std::wstring caption = widen(spec.caption);
+    if (spec.font == 2 && fonts_.webdingsMissing) caption = arrowTriangle(spec.caption);
+    HWND control = CreateWindowExW(cs.exStyle, cs.className, caption.c_str(), cs.style, spec.rect.x,
+                                   spec.rect.y, spec.rect.width, spec.rect.height, window_.get(),
+                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(kChildIdBase + id)),
+                                   instance_, nullptr);
+    if (!control) return nullptr;
+    const auto index = static_cast<std::size_t>(id);
+    front_[index] = spec.front;
+    back_[index] = spec.back;
+    if (spec.back) backBrushes_[index].reset(CreateSolidBrush(toColorRef(*spec.back)));
+    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_.font(spec.font)), FALSE);
+    switch (spec.kind) {
+        case ControlKind::ProgressBar:
+            SendMessageW(control, PBM_SETRANGE32, 0, 100);
+            SendMessageW(control, PBM_SETPOS, 0, 0);
+            break;
+        case ControlKind::Trackbar:
+            SendMessageW(control, TBM_SETRANGE, TRUE, MAKELPARAM(1, 10));
+            SendMessageW(control, TBM_SETTICFREQ, 1, 0);
+            SendMessageW(control, TBM_SETPOS, TRUE, 1);
+            break;
+        case ControlKind::CommandBox:
+            SendMessageW(control, EM_SETLIMITTEXT, 0, 0);  // no limit
+            break;
+        default:
+            break;
+    }
+    return control;
+}
+
+void Win32Window::startTimer(int id, int periodMs) {
+    SetTimer(window_.get(), static_cast<UINT_PTR>(id), static_cast<UINT>(periodMs), nullptr);
+}
+
+std::string Win32Window::text(ControlId id) const {
+    HWND control = controls_.at(static_cast<std::size_t>(id));
+    const int length = GetWindowTextLengthW(control);
+    std::wstring buffer(static_cast<std::size_t>(length) + 1, L'\0');
+    const int copied = GetWindowTextW(control, buffer.data(), length + 1);
+    buffer.resize(static_cast<std::size_t>(std::max(copied, 0)));
+    return narrow(buffer);
+}
+
+void Win32Window::setText(ControlId id, std::string_view text) {
+    SettingScope scope(settingControl_);
+    SetWindowTextW(controls_.at(static_cast<std::size_t>(id)), widen(text).c_str());
+}
+
+int Win32Window::state(ControlId id) const {
+    HWND control = controls_.at(static_cast<std::size_t>(id));
+    switch (controlTable()[static_cast<std::size_t>(id)].kind) {
+        case ControlKind::ProgressBar:
+            return static_cast<int>(SendMessageW(control, PBM_GETPOS, 0, 0));
+        case ControlKind::Trackbar:
+            return static_cast<int>(SendMessageW(control, TBM_GETPOS, 0, 0));
+        default:
+            return 0;
+    }
+}
+
+void Win32Window::setState(ControlId id, int state) {
+    SettingScope scope(settingControl_);
+    HWND control = controls_.at(static_cast<std::size_t>(id));
+    switch (controlTable()[static_cast<std::size_t>(id)].kind) {
+        case ControlKind::ProgressBar:
+            SendMessageW(control, PBM_SETPOS, static_cast<WPARAM>(std::clamp(state, 0, 100)), 0);
+            break;
+        case ControlKind::Trackbar:
+            SendMessageW(control, TBM_SETPOS, TRUE, std::clamp(state, 1, 10));
+            break;
+        default:
+            break;
+    }
+}
+
+void Win32Window::enable(ControlId id, bool enabled) {
+    SettingScope scope(settingControl_);
+    EnableWindow(controls_.at(static_cast<std::size_t>(id)), enabled ? TRUE : FALSE);
+}
+
+void Win32Window::show(ControlId id, bool visible) {
+    SettingScope scope(settingControl_);
+    ShowWindow(controls_.at(static_cast<std::size_t>(id)), visible ? SW_SHOWNA : SW_HIDE);
+}
+
+void Win32Window::setFrontColour(ControlId id, Rgb colour) {
+    front_.at(static_cast<std::size_t>(id)) = colour;
+    InvalidateRect(controls_.at(static_cast<std::size_t>(id)), nullptr, TRUE);
+}
+
+void Win32Window::setBackColour(ControlId id, Rgb colour) {
+    const auto index = static_cast<std::size_t>(id);
+    back_.at(index) = colour;
+    backBrushes_.at(index).reset(CreateSolidBrush(toColorRef(colour)));
+    InvalidateRect(controls_.at(index), nullptr, TRUE);
+}
+
+Event Win32Window::waitForEvent(int timeoutMs) {
+    const ULONGLONG start = GetTickCount64();
+    for (;;) {
+        pumpMessages();
+        if (!events_.empty()) {
+            const Event event = events_.front();
+            events_.pop_front();
+            return event;
+        }
+        const ULONGLONG elapsed = GetTickCount64() - start;
+        if (elapsed >= static_cast<ULONGLONG>(timeoutMs)) return Event::none();
+        MsgWaitForMultipleObjectsEx(0, nullptr, static_cast<DWORD>(timeoutMs - elapsed),
+                                    QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+    }
+}
+
+void Win32Window::pumpMessages() {
+    MSG msg;
+    while (events_.empty() && PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_KEYDOWN && belongsToWindow(msg.hwnd)) {
+            // Every key reaches the loop, wherever the focus is; the focused control still gets
+            // it, except Tab, which only moves the focus.
+            events_.push_back(Event::keyDown(static_cast<int>(msg.wParam)));
+            if (msg.wParam == VK_TAB) {
+                moveFocus(GetKeyState(VK_SHIFT) < 0);
+                continue;
+            }
+        }
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+}
+
+void Win32Window::moveFocus(bool backwards) {
+    const std::optional<ControlId> current = idOf(GetFocus());
+    const int step = backwards ? kControlCount - 1 : 1;
+    int id = current.value_or(backwards ? 0 : kControlCount - 1);
+    for (int tried = 0; tried < kControlCount; ++tried) {
+        id = (id + step) % kControlCount;
+        const auto index = static_cast<std::size_t>(id);
+        HWND control = controls_[index];
+        if (!takesFocus(controlTable()[index].kind) || !IsWindowEnabled(control) ||
+            !IsWindowVisible(control))
+            continue;
+        SetFocus(control);
+        if (isEdit(controlTable()[index].kind)) SendMessageW(control, EM_SETSEL, 0, -1);
+        return;
+    }
+}
+
+std::optional<ControlId> Win32Window::idOf(HWND hwnd) const {
+    if (!hwnd || GetParent(hwnd) != window_.get()) return std::nullopt;
+    const int id = GetDlgCtrlID(hwnd) - kChildIdBase;
+    if (id < 0 || id >= kControlCount || controls_[static_cast<std::size_t>(id)] != hwnd)
+        return std::nullopt;
+    return id;
+}
+
+bool Win32Window::belongsToWindow(HWND hwnd) const {
+    return hwnd == window_.get() || (hwnd && IsChild(window_.get(), hwnd));
+}
+
+LRESULT CALLBACK Win32Window::windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        auto* self =
+            static_cast<Win32Window*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    }
+    auto* self = reinterpret_cast<Win32Window*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (self && self->window_.get() == hwnd) return self->handle(message, wParam, lParam);
+    return DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
+LRESULT Win32Window::handle(UINT message, WPARAM wParam, LPARAM lParam) {
+    HWND hwnd = window_.get();
+    switch (message) {
+        case WM_COMMAND: {
+            const auto id = idOf(reinterpret_cast<HWND>(lParam));
+            if (id && settingControl_ == 0)
+                events_.push_back(Event::controlEvent(*id, notificationKind(HIWORD(wParam))));
+            return 0;
+        }
+        case WM_HSCROLL: {
+            const auto id = idOf(reinterpret_cast<HWND>(lParam));
+            if (id && settingControl_ == 0)
+                events_.push_back(Event::controlEvent(*id, ControlEventKind::Other));
+            return 0;
+        }
+        case WM_TIMER:
+            events_.push_back(Event::timerTick(static_cast<int>(wParam)));
+            return 0;
+        case WM_CLOSE:
+            // Only the main loop ends the program; the window stays until shut-down.
+            events_.push_back(Event::close());
+            return 0;
+        case WM_CTLCOLORSTATIC:
+            return colourLabel(reinterpret_cast<HWND>(lParam), reinterpret_cast<HDC>(wParam));
+        case WM_CTLCOLORBTN:
+            return reinterpret_cast<LRESULT>(panelBrush_.get());
+        default:
+            return DefWindowProcW(hwnd, message, wParam, lParam);
+    }
+}
+
+LRESULT Win32Window::colourLabel(HWND control, HDC dc) {
+    const auto id = idOf(control);
+    if (!id)
+        return DefWindowProcW(window_.get(), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
+                              reinterpret_cast<LPARAM>(control));
+    const auto index = static_cast<std::size_t>(*id);
+    SetTextColor(dc, toColorRef(front_[index].value_or(Rgb{0, 0, 0})));
+    SetBkColor(dc, toColorRef(back_[index].value_or(colour::kPanel)));
+    // Labels without a colour of their own stand on the panel.
+    HBRUSH brush = backBrushes_[index] ? backBrushes_[index].get() : panelBrush_.get();
+    return reinterpret_cast<LRESULT>(brush);
+}
+
+}  // namespace tarvel::win32

@@ -1,0 +1,61 @@
+// The main window on Windows: a plain top-level window with the common controls of the control
+// table, and an event wait built on the thread's message queue.
+#pragma once
+
+#include <windows.h>
+
+#include <array>
+#include <deque>
+#include <optional>
+
+#include "platform/win32/fonts.h"
+#include "platform/win32/handles.h"
+#include "platform/window.h"
+#include "ui/control_table.h"
+
+namespace tarvel::win32 {
+
+class Win32Window final : public Window {
+  public:
+    explicit Win32Window(HINSTANCE instance);
+    ~Win32Window() override;
+    Win32Window(const Win32Window&) = delete;
+    Win32Window& operator=(const Win32Window&) = delete;
+
+    bool create() override;
+    void startTimer(int id, int periodMs) override;
+    std::string text(ControlId id) const override;
+    void setText(ControlId id, std::string_view text) override;
+    int state(ControlId id) const override;
+    void setState(ControlId id, int state) override;
+    void enable(ControlId id, bool enabled) override;
+    void show(ControlId id, bool visible) override;
+    void setFrontColour(ControlId id, Rgb colour) override;
+    void setBackColour(ControlId id, Rgb colour) override;
+    Event waitForEvent(int timeoutMs) override;
+
+  private:
+    static LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
+    HWND createControl(ControlId id, const ControlSpec& spec);
+    std::optional<ControlId> idOf(HWND hwnd) const;
+    bool belongsToWindow(HWND hwnd) const;
+    LRESULT colourLabel(HWND control, HDC dc);
+    void moveFocus(bool backwards);
+    // Delivers pending messages until one of them yields an event.
+    void pumpMessages();
+
+    HINSTANCE instance_;
+    UniqueWindow window_;
+    std::array<HWND, kControlCount> controls_{};
+    FontSet fonts_;
+    UniqueBrush panelBrush_;
+    std::array<std::optional<Rgb>, kControlCount> front_{};
+    std::array<std::optional<Rgb>, kControlCount> back_{};
+    std::array<UniqueBrush, kControlCount> backBrushes_{};
+    std::deque<Event> events_;
+    // Above 0 while the program itself changes a control: what the control reports is dropped.
+    int settingControl_ = 0;
+};
+
+}  // namespace tarvel::win32

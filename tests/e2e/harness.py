@@ -1,0 +1,214 @@
+"""End-to-end harness: the real Windows program under Wine on a virtual X display.
+
+Tests act as an operator does (mouse clicks at control positions, key presses, typing through
+xdotool) and look at what the window shows (pixels of screenshots). Every wait is on a
+condition with a generous deadline, never on a fixed sleep alone.
+"""
+import os
+import shutil
+import signal
+import subprocess
+import sys
+import time
+import unittest
+
+ROOT = os.path.abspath(os.path.join(os.path.dirname(__file__), "..", ".."))
+EXE = os.environ.get("TARVEL_EXE", os.path.join(ROOT, "build", "windows", "tarvel-sw.exe"))
+ARTIFACTS = os.environ.get("TARVEL_E2E_OUT", os.path.join(ROOT, "build", "e2e"))
+TITLE = "Tarvel SW v. 1.0.2"
+CLIENT_W, CLIENT_H = 1280, 768
+DEADLINE = 30.0
+
+PANEL = (128, 187, 206)
+LIGHT_ROW = (198, 224, 180)
+DARK_ROW = (169, 208, 142)
+
+
+def wait_until(condition, what, deadline=DEADLINE, interval=0.05):
+    end = time.monotonic() + deadline
+    while True:
+        value = condition()
+        if value:
+            return value
+        if time.monotonic() > end:
+            raise AssertionError("timed out waiting for " + what)
+        time.sleep(interval)
+
+
+class Display:
+    """An Xvfb server on a display number of its own choosing."""
+
+    def __init__(self):
+        read_fd, write_fd = os.pipe()
+        self.process = subprocess.Popen(
+            ["Xvfb", "-displayfd", str(write_fd), "-screen", "0", "1600x1000x24", "-nolisten", "tcp"],
+            pass_fds=(write_fd,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        os.close(write_fd)
+        number = b""
+        with os.fdopen(read_fd, "rb") as pipe:
+            while not number.endswith(b"\n"):
+                chunk = pipe.read(1)
+                if not chunk:
+                    raise RuntimeError("Xvfb did not start")
+                number += chunk
+        self.name = ":" + number.decode().strip()
+
+    def close(self):
+        self.process.terminate()
+        self.process.wait(timeout=10)
+
+
+class Screenshot:
+    """One grab of the whole screen, with pixel access."""
+
+    def __init__(self, display):
+        data = subprocess.run(["import", "-display", display, "-window", "root", "-depth", "8", "ppm:-"],
+                              check=True, capture_output=True).stdout
+        # P6 header: magic, width, height, maximum, each followed by white space.
+        fields, pos = [], 0
+        while len(fields) < 4:
+            while data[pos:pos + 1].isspace():
+                pos += 1
+            start = pos
+            while not data[pos:pos + 1].isspace():
+                pos += 1
+            fields.append(data[start:pos])
+        self.width, self.height = int(fields[1]), int(fields[2])
+        self.pixels = data[pos + 1:]
+        self.ppm = data
+
+    def pixel(self, x, y):
+        i = (y * self.width + x) * 3
+        return tuple(self.pixels[i:i + 3])
+
+    def region(self, x, y, w, h):
+        return [self.pixel(x + i, y + j) for j in range(h) for i in range(w)]
+
+    def save(self, path):
+        os.makedirs(os.path.dirname(path), exist_ok=True)
+        subprocess.run(["convert", "ppm:-", path], input=self.ppm, check=True)
+
+
+class Program:
+    """The operator program, started in the project's Wine prefix on `display`."""
+
+    def __init__(self, display, extra_env=None):
+        self.display = display
+        env = dict(os.environ, DISPLAY=display, WINEDEBUG="-all")
+        env.update(extra_env or {})
+        self.env = env
+        self.process = subprocess.Popen([os.path.join(ROOT, "scripts", "wine-exec"), EXE], env=env,
+                                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                                        start_new_session=True)
+        self.window = wait_until(self._find_window, "the window titled " + TITLE)
+        wait_until(self._painted, "the window to be drawn")
+
+    def _painted(self):
+        self._locate_client()
+        shot = self.screenshot()
+        corners = ((0, 0), (CLIENT_W - 1, CLIENT_H - 1))
+        return all(0 <= self.client_x + x < shot.width and 0 <= self.client_y + y < shot.height and
+                   self.pixel(x, y, shot) == PANEL for x, y in corners)
+
+    def _xdotool(self, *args):
+        return subprocess.run(["xdotool", *args], env=self.env, capture_output=True, text=True)
+
+    def _find_window(self):
+        if self.process.poll() is not None:
+            raise AssertionError("the program ended before its window appeared")
+        out = self._xdotool("search", "--onlyvisible", "--name", "^" + TITLE.replace(".", "\\.") + "$").stdout.split()
+        return out[0] if out else None
+
+    def _locate_client(self):
+        geometry = {}
+        for line in self._xdotool("getwindowgeometry", "--shell", self.window).stdout.splitlines():
+            key, _, value = line.partition("=")
+            geometry[key] = int(value) if value.isdigit() else value
+        self.frame_x, self.frame_y = geometry["X"], geometry["Y"]
+        self.frame_w, self.frame_h = geometry["WIDTH"], geometry["HEIGHT"]
+        # Wine draws the frame: equal borders left, right and below, the caption above.
+        self.border = (self.frame_w - CLIENT_W) // 2
+        self.caption = self.frame_h - CLIENT_H - 2 * self.border
+        self.client_x = self.frame_x + self.border
+        self.client_y = self.frame_y + self.border + self.caption
+
+    # Operator actions, in client coordinates of the main window.
+    def click(self, x, y):
+        self._xdotool("mousemove", "--sync", str(self.client_x + x), str(self.client_y + y))
+        self._xdotool("click", "1")
+
+    def click_control(self, rect):
+        x, y, w, h = rect
+        self.click(x + w // 2, y + h // 2)
+
+    def type(self, text):
+        self._xdotool("type", "--delay", "60", text)
+
+    def key(self, *names):
+        self._xdotool("key", "--delay", "60", *names)
+
+    def click_close_box(self):
+        # The rightmost caption button.
+        x = self.frame_x + self.frame_w - self.border - self.caption // 2 - 1
+        y = self.frame_y + self.border + self.caption // 2
+        self._xdotool("mousemove", "--sync", str(x), str(y))
+        self._xdotool("click", "1")
+
+    def screenshot(self):
+        return Screenshot(self.display)
+
+    def pixel(self, x, y, shot=None):
+        shot = shot or self.screenshot()
+        return shot.pixel(self.client_x + x, self.client_y + y)
+
+    def region(self, rect, shot=None):
+        shot = shot or self.screenshot()
+        x, y, w, h = rect
+        return shot.region(self.client_x + x, self.client_y + y, w, h)
+
+    def shows_text(self, rect, shot=None):
+        """True when the inside of a field holds dark pixels (characters)."""
+        x, y, w, h = rect
+        inner = (x + 4, y + 4, w - 8, h - 8)
+        return any(sum(p) < 300 for p in self.region(inner, shot))
+
+    def wait_exit(self, deadline=DEADLINE):
+        return wait_until(lambda: self.process.poll() is not None, "the program to end",
+                          deadline) and self.process.returncode
+
+    def kill(self):
+        if self.process.poll() is None:
+            os.killpg(self.process.pid, signal.SIGKILL)
+            self.process.wait(timeout=10)
+
+
+class ProgramTest(unittest.TestCase):
+    """Starts one display for the class and one program per test; keeps a screenshot of every
+    failure under build/e2e."""
+
+    @classmethod
+    def setUpClass(cls):
+        for tool in ("Xvfb", "xdotool", "import", "wine"):
+            if not shutil.which(tool):
+                raise unittest.SkipTest(tool + " is missing")
+        cls.display = Display()
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.display.close()
+
+    def start(self, **kwargs):
+        self.program = Program(self.display.name, **kwargs)
+        self.addCleanup(self._finish)
+        return self.program
+
+    def _finish(self):
+        result = getattr(getattr(self, "_outcome", None), "result", None)
+        failed = result is not None and any(
+            test is self for test, _ in result.failures + result.errors)
+        if failed or getattr(getattr(self, "_outcome", None), "success", True) is False:
+            try:
+                self.program.screenshot().save(os.path.join(ARTIFACTS, self.id() + ".png"))
+            except Exception as error:  # the screenshot is a help, not the verdict
+                print("no failure screenshot:", error, file=sys.stderr)
+        self.program.kill()
