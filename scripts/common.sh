@@ -27,15 +27,32 @@ install_missing() {
     "${missing[@]}"
 }
 
+# COM1 to COM8 of the prefix lead to fixed paths under build/ports; a controller (simulated or
+# real) is connected by pointing build/ports/comN at its device. Unused numbers lead nowhere and
+# fail to open at once.
+PORTS="$BUILD/ports"
+PORT_COUNT=8
+
 # A Wine prefix of the project's own, made once and reused by every Windows program we start.
 ensure_wine_prefix() {
   export WINEPREFIX=${WINEPREFIX:-$BUILD/wineprefix}
-  if [ ! -f "$WINEPREFIX/system.reg" ]; then
+  mkdir -p "$PORTS"
+  if [ ! -f "$WINEPREFIX/.tarvel-ready" ]; then
     mkdir -p "$WINEPREFIX"
     wineboot --init >/dev/null 2>&1 || true
-    # Wine draws the window frame itself, so the caption and its close box exist even on a
-    # display without a window manager (Xvfb).
-    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /t REG_SZ /d N /f >/dev/null 2>&1 || true
+    local reg="$WINEPREFIX/tarvel.reg"
+    {
+      printf 'REGEDIT4\r\n\r\n'
+      # Wine draws the window frame itself, so the caption and its close box exist even on a
+      # display without a window manager (Xvfb).
+      printf '[HKEY_CURRENT_USER\\Software\\Wine\\X11 Driver]\r\n"Decorated"="N"\r\n\r\n'
+      printf '[HKEY_LOCAL_MACHINE\\Software\\Wine\\Ports]\r\n'
+      for n in $(seq 1 $PORT_COUNT); do printf '"COM%d"="%s/com%d"\r\n' "$n" "$PORTS" "$n"; done
+    } >"$reg"
+    wine regedit /S "$reg" >/dev/null 2>&1 || true
     wineserver -w 2>/dev/null || true
+    touch "$WINEPREFIX/.tarvel-ready"
   fi
+  local n
+  for n in $(seq 1 $PORT_COUNT); do ln -sfn "$PORTS/com$n" "$WINEPREFIX/dosdevices/com$n"; done
 }

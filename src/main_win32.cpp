@@ -3,12 +3,14 @@
 
 #include "app/app.h"
 #include "platform/win32/win32_clock.h"
+#include "platform/win32/win32_serial.h"
 #include "platform/win32/win32_window.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     tarvel::win32::Win32Clock clock;
+    tarvel::win32::Win32SerialPort port;
     tarvel::win32::Win32Window window(instance);
-    tarvel::App app(window, clock);
+    tarvel::App app(window, port, clock);
     app.run();
     return 0;
 }

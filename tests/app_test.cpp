@@ -5,6 +5,7 @@
 #include <set>
 
 #include "app/window_ops.h"
+#include "fakes/fake_serial.h"
 #include "fakes/fake_window.h"
 #include "ui/control_table.h"
 #include "winding/section_count.h"
@@ -13,6 +14,7 @@ namespace tarvel {
 namespace {
 
 using testing::FakeClock;
+using testing::FakeSerialPort;
 using testing::FakeWindow;
 
 class AppTest : public ::testing::Test {
@@ -27,8 +29,9 @@ class AppTest : public ::testing::Test {
     void startUp() { ASSERT_TRUE(app.startUp()); }
 
     FakeWindow window;
+    FakeSerialPort port;
     FakeClock clock;
-    App app{window, clock};
+    App app{window, port, clock};
 };
 
 TEST_F(AppTest, StartUpStateAndControls) {
@@ -45,8 +48,9 @@ TEST_F(AppTest, StartUpStateAndControls) {
     EXPECT_EQ(window.timers.at(123), 250);
     EXPECT_EQ(window.state(ctl::kWindingSpeed), 8);
     EXPECT_EQ(window.state(ctl::kStakingPower), 1);
+    // No controller: the search recoloured the label and left the machine controls disabled.
     EXPECT_EQ(window.text(ctl::kStatus), "Не подключен");
-    EXPECT_EQ(window.controls[ctl::kStatus].front, colour::kStatusCreated);
+    EXPECT_EQ(window.controls[ctl::kStatus].front, colour::kDisconnected);
 
     const std::set<ControlId> machine(machineControls().begin(), machineControls().end());
     EXPECT_EQ(machine.size(), 19u);

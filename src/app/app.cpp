@@ -12,7 +12,10 @@ constexpr int kTimerPeriodMs = 250;
 
 }  // namespace
 
-App::App(Window& window, Clock& clock) : window_(window), clock_(clock) {}
+App::App(Window& window, SerialPort& port, Clock& clock)
+    : window_(window),
+      exchange_(window, port, clock, state_),
+      link_(window, port, clock, state_, exchange_) {}
 
 int App::run() {
     if (startUp()) {
@@ -35,6 +38,7 @@ bool App::startUp() {
     window_.startTimer(kTimerId, kTimerPeriodMs);
     window_.setState(ctl::kWindingSpeed, 8);
     disableMachineControls(window_);
+    link_.reconnect();
     // The window always opens with two section columns; the real count follows the first event.
     applySectionLayout(window_, 2);
     return true;
@@ -52,7 +56,10 @@ void App::mainLoopPass() {
         dispatchControl(event);
     }
     // A handler's nested wait may have replaced the event: look at the last one taken.
-    if (state_.lastEvent.kind == EventKind::Close) state_.quitRequested = true;
+    if (state_.lastEvent.kind == EventKind::Close) {
+        state_.quitRequested = true;
+        link_.close();
+    }
 }
 
 Event App::waitForEvent(int timeoutMs) {
@@ -67,6 +74,10 @@ void App::dispatchControl(const Event& event) {
     if (hasFocusEditing(id)) {
         if (event.sub == ControlEventKind::FocusGained) fieldFocusGained(id);
         if (event.sub == ControlEventKind::FocusLost) fieldFocusLost(id);
+    }
+    if (event.sub == ControlEventKind::Clicked) {
+        if (id == ctl::kRefresh) link_.reconnect();
+        if (id == ctl::kSend) exchange_.sendOperatorCommand();
     }
     if (event.sub == ControlEventKind::TextChanged) {
         if (id == ctl::kPoles) copyPolesToSections(window_);

@@ -2,13 +2,16 @@
 #pragma once
 
 #include "app/program_state.h"
+#include "link/command_exchange.h"
+#include "link/serial_link.h"
+#include "platform/serial.h"
 #include "platform/window.h"
 
 namespace tarvel {
 
 class App {
   public:
-    App(Window& window, Clock& clock);
+    App(Window& window, SerialPort& port, Clock& clock);
 
     // Start-up, main loop, shut-down; the process exit code (always 0).
     int run();
@@ -21,6 +24,8 @@ class App {
     Event waitForEvent(int timeoutMs);
 
     ProgramState& state() { return state_; }
+    CommandExchange& exchange() { return exchange_; }
+    SerialLink& link() { return link_; }
 
   private:
     void dispatchKey(int key);
@@ -30,8 +35,9 @@ class App {
     void fieldFocusLost(ControlId id);
 
     Window& window_;
-    Clock& clock_;
     ProgramState state_;
+    CommandExchange exchange_;
+    SerialLink link_;
 };
 
 }  // namespace tarvel

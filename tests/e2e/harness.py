@@ -15,6 +15,8 @@ import unittest
 ROOT = os.path.abspath(os.path.join(os.path.dirname(__file__), "..", ".."))
 EXE = os.environ.get("TARVEL_EXE", os.path.join(ROOT, "build", "windows", "tarvel-sw.exe"))
 ARTIFACTS = os.environ.get("TARVEL_E2E_OUT", os.path.join(ROOT, "build", "e2e"))
+PORTS = os.environ.get("TARVEL_PORTS", os.path.join(ROOT, "build", "ports"))
+SIMULATOR = os.environ.get("TARVEL_SIM", os.path.join(ROOT, "build", "native", "controller-sim"))
 TITLE = "Tarvel SW v. 1.0.2"
 CLIENT_W, CLIENT_H = 1280, 768
 DEADLINE = 30.0
@@ -58,6 +60,46 @@ class Display:
         self.process.wait(timeout=10)
 
 
+class Simulator:
+    """controller-sim offering a pseudo-terminal as COMn of the Wine prefix."""
+
+    def __init__(self, port, *options, log_dir):
+        self.port = port
+        os.makedirs(PORTS, exist_ok=True)
+        self.link = os.path.join(PORTS, "com%d" % port)
+        self.log_path = os.path.join(log_dir, "com%d.log" % port)
+        if os.path.exists(self.log_path):
+            os.remove(self.log_path)
+        self.process = subprocess.Popen([SIMULATOR, "--link", self.link, "--log", self.log_path,
+                                         *options])
+        wait_until(lambda: any(e[1] == "READY" for e in self.entries()), "the simulator on COM%d" % port)
+
+    def entries(self):
+        """(microseconds, kind, text) for every line of the log."""
+        if not os.path.exists(self.log_path):
+            return []
+        result = []
+        with open(self.log_path, encoding="latin-1") as log:
+            for line in log:
+                if not line.endswith("\n"):
+                    break  # still being written
+                parts = line.rstrip("\n").split(" ", 2)
+                result.append((int(parts[0]), parts[1], parts[2] if len(parts) > 2 else ""))
+        return result
+
+    def received(self):
+        """The lines the controller received, with their line ends."""
+        return [text.encode("latin-1").decode("unicode_escape") for _, kind, text in self.entries()
+                if kind == "RX"]
+
+    def count(self, kind):
+        return sum(1 for e in self.entries() if e[1] == kind)
+
+    def close(self):
+        self.process.terminate()
+        self.process.wait(timeout=10)
+
+
 class Screenshot:
     """One grab of the whole screen, with pixel access."""
 
@@ -92,7 +134,7 @@ class Screenshot:
 class Program:
     """The operator program, started in the project's Wine prefix on `display`."""
 
-    def __init__(self, display, extra_env=None):
+    def __init__(self, display, extra_env=None, wait_for_start_up=True):
         self.display = display
         env = dict(os.environ, DISPLAY=display, WINEDEBUG="-all")
         env.update(extra_env or {})
@@ -101,14 +143,19 @@ class Program:
                                         stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
                                         start_new_session=True)
         self.window = wait_until(self._find_window, "the window titled " + TITLE)
+        self.wait_for_start_up = wait_for_start_up
         wait_until(self._painted, "the window to be drawn")
 
     def _painted(self):
         self._locate_client()
         shot = self.screenshot()
         corners = ((0, 0), (CLIENT_W - 1, CLIENT_H - 1))
-        return all(0 <= self.client_x + x < shot.width and 0 <= self.client_y + y < shot.height and
-                   self.pixel(x, y, shot) == PANEL for x, y in corners)
+        drawn = all(0 <= self.client_x + x < shot.width and 0 <= self.client_y + y < shot.height and
+                    self.pixel(x, y, shot) == PANEL for x, y in corners)
+        # Start-up ends with the two-section layout: until then (the port search) the third
+        # section column still shows.
+        return drawn and (not self.wait_for_start_up or
+                          self.pixel(772 + 29, 148 + 13, shot) == PANEL)
 
     def _xdotool(self, *args):
         return subprocess.run(["xdotool", *args], env=self.env, capture_output=True, text=True)
@@ -196,6 +243,14 @@ class ProgramTest(unittest.TestCase):
     @classmethod
     def tearDownClass(cls):
         cls.display.close()
+
+    def simulator(self, port, *options):
+        """A simulated controller on COMn, stopped at the end of the test."""
+        log_dir = os.path.join(ARTIFACTS, "logs", self.id())
+        os.makedirs(log_dir, exist_ok=True)
+        sim = Simulator(port, *options, log_dir=log_dir)
+        self.addCleanup(sim.close)
+        return sim
 
     def start(self, **kwargs):
         self.program = Program(self.display.name, **kwargs)

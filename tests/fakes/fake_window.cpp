@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <stdexcept>
 
+#include <gtest/gtest.h>
+
 namespace tarvel::testing {
 namespace {
 
@@ -48,9 +50,21 @@ Event FakeWindow::waitForEvent(int timeoutMs) {
         script_.pop_front();
         action();
     }
-    if (pending_.empty()) return closeWhenIdle ? Event::close() : Event::none();
+    if (pending_.empty()) {
+        if (closeWhenIdle) return Event::close();
+        // A poll without sleeping takes a tenth of a millisecond here.
+        if (clock) clock->now += timeoutMs > 0 ? timeoutMs : (++zeroWaits_ % 10 == 0 ? 1 : 0);
+        if (++idleWaits_ > hangGuard) {
+            ADD_FAILURE() << "the program waits forever";
+            idleWaits_ = 0;
+            return Event::controlEvent(ctl::kStop, ControlEventKind::Clicked);
+        }
+        return Event::none();
+    }
+    idleWaits_ = 0;
     const Event e = pending_.front();
     pending_.pop_front();
+    if (e.kind == EventKind::None && clock) clock->now += timeoutMs;
     return e;
 }
 
@@ -93,6 +107,11 @@ void FakeWindow::type(ControlId id, std::string_view keys) {
 
 void FakeWindow::key(int virtualKey) {
     step([this, virtualKey] { pending_.push_back(Event::keyDown(virtualKey)); });
+}
+
+void FakeWindow::idle(int waits) {
+    for (int i = 0; i < waits; ++i)
+        step([this] { pending_.push_back(Event::none()); });
 }
 
 void FakeWindow::tick() {

@@ -14,6 +14,13 @@
 
 namespace tarvel::testing {
 
+class FakeClock : public Clock {
+  public:
+    void sleep(int milliseconds) override { now += milliseconds; }
+    std::int64_t nowMs() override { return now; }
+    std::int64_t now = 0;
+};
+
 struct FakeControl {
     std::string text;
     int state = 0;
@@ -42,7 +49,8 @@ class FakeWindow : public Window {
                                // (fields tell, buttons and trackbars do not)
     void type(ControlId id, std::string_view keys);  // one step per key; '\b' deletes
     void key(int virtualKey);
-    void tick();  // timer 123
+    void idle(int waits);  // waits that find no event
+    void tick();           // timer 123
     void close();
     void step(std::function<void()> action) { script_.push_back(std::move(action)); }
     // When the script has run out: a close event (so App::run ends) instead of none.
@@ -51,6 +59,12 @@ class FakeWindow : public Window {
     bool scriptDone() const { return script_.empty() && pending_.empty(); }
     bool visible(ControlId id) const { return controls.at(id).visible; }
     bool enabled(ControlId id) const { return controls.at(id).enabled; }
+
+    // Advanced by every wait that times out, when set.
+    FakeClock* clock = nullptr;
+    // A wait that never ends is a failed test: after this many waits with nothing scripted,
+    // the fake presses СТОП to get out.
+    int hangGuard = 100000;
 
     bool created = false;
     std::vector<FakeControl> controls;
@@ -62,13 +76,8 @@ class FakeWindow : public Window {
     std::deque<std::function<void()>> script_;
     std::deque<Event> pending_;
     ControlId focused_ = -1;
-};
-
-class FakeClock : public Clock {
-  public:
-    void sleep(int milliseconds) override { now += milliseconds; }
-    std::int64_t nowMs() override { return now; }
-    std::int64_t now = 0;
+    int idleWaits_ = 0;
+    int zeroWaits_ = 0;
 };
 
 }  // namespace tarvel::testing

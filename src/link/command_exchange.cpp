@@ -1,0 +1,84 @@
+#include "link/command_exchange.h"
+
+#include <algorithm>
+
+#include "ui/control_table.h"
+
+namespace tarvel {
+namespace {
+
+constexpr int kReadBufferSize = 200;
+constexpr std::size_t kReplyTextLimit = 92;
+// An answer within the first milliseconds is caught by polling without sleeping; later ones
+// within 1, 2 and then 4 ms of their arrival, so a controller busy with a long move costs little.
+constexpr std::int64_t kSpinMs = 2;
+constexpr std::int64_t kShortWaitMs = 10;
+constexpr std::int64_t kMediumWaitMs = 50;
+
+}  // namespace
+
+bool AcknowledgementScanner::feed(std::string_view bytes) {
+    for (char c : bytes) {
+        if (lastWasO_ && c == 'k') return true;
+        lastWasO_ = c == 'o';
+    }
+    return false;
+}
+
+CommandExchange::CommandExchange(Window& window, SerialPort& port, Clock& clock,
+                                 ProgramState& state)
+    : window_(window), port_(port), clock_(clock), state_(state) {}
+
+void CommandExchange::sendLine(std::string_view line) {
+    if (!port_.isOpen()) return;
+    if (state_.stopRequested) return;
+
+    // Left-overs (an "ok" that came after СТОП, the rest of the start-up text) must never be
+    // taken for the answer to this line.
+    drainInput();
+    port_.write(line);
+
+    AcknowledgementScanner scanner;
+    const std::int64_t writtenAt = clock_.nowMs();
+    char buffer[kReadBufferSize];
+    for (;;) {
+        const Event event = window_.waitForEvent(nextWaitMs(clock_.nowMs() - writtenAt));
+        state_.lastEvent = event;
+        if (event.isControl(ctl::kStop, ControlEventKind::Clicked)) {
+            state_.stopRequested = true;
+            state_.paused = false;
+            return;
+        }
+        if (event.isControl(ctl::kPause, ControlEventKind::Clicked)) state_.paused = !state_.paused;
+        if (state_.paused) continue;
+
+        const int waiting = port_.bytesWaiting();
+        if (waiting <= 0) continue;
+        std::fill(std::begin(buffer), std::end(buffer), '\0');
+        const int got = port_.read(buffer, std::min(waiting, kReadBufferSize));
+        if (got <= 0) continue;
+        const std::string_view received(buffer, static_cast<std::size_t>(got));
+        lastReply_ =
+            port_.decode(received.substr(0, std::min(received.find('\0'), kReplyTextLimit)));
+        if (scanner.feed(received)) return;
+    }
+}
+
+void CommandExchange::sendOperatorCommand() {
+    sendLine(window_.text(ctl::kCommandBox) + "\r\n");
+}
+
+void CommandExchange::drainInput() {
+    char buffer[kReadBufferSize];
+    for (int waiting = port_.bytesWaiting(); waiting > 0; waiting = port_.bytesWaiting()) {
+        if (port_.read(buffer, std::min(waiting, kReadBufferSize)) <= 0) return;
+    }
+}
+
+int CommandExchange::nextWaitMs(std::int64_t waitedMs) const {
+    if (waitedMs < kSpinMs) return 0;
+    if (waitedMs < kShortWaitMs) return 1;
+    return waitedMs < kMediumWaitMs ? 2 : 4;
+}
+
+}  // namespace tarvel

@@ -1,0 +1,51 @@
+// The exchange of G-code lines with the controller: one line, then a wait for its "ok".
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "app/program_state.h"
+#include "platform/serial.h"
+#include "platform/window.h"
+
+namespace tarvel {
+
+// Finds "ok" in the bytes received since a line was written, also when the two letters arrive
+// in two reads.
+class AcknowledgementScanner {
+  public:
+    // Feeds one read; true once "ok" has been seen.
+    bool feed(std::string_view bytes);
+
+  private:
+    bool lastWasO_ = false;
+};
+
+class CommandExchange {
+  public:
+    CommandExchange(Window& window, SerialPort& port, Clock& clock, ProgramState& state);
+
+    // Sends one line (with its "\r\n") and waits until the controller acknowledges it or the
+    // operator presses СТОП. While waiting the window stays alive; only СТОП and ПАУЗА act.
+    // Returns at once, sending nothing, when no port is open or СТОП ended an earlier wait of
+    // the same operation.
+    void sendLine(std::string_view line);
+    // "Отправить": the command box's text as one line.
+    void sendOperatorCommand();
+
+    const std::string& lastReply() const { return lastReply_; }
+
+  private:
+    void drainInput();
+    // How long the next event wait of an unanswered line may take: none at first, so a quick
+    // answer is seen at once; then short sleeps, so a slow controller costs little.
+    int nextWaitMs(std::int64_t waitedMs) const;
+
+    Window& window_;
+    SerialPort& port_;
+    Clock& clock_;
+    ProgramState& state_;
+    std::string lastReply_;
+};
+
+}  // namespace tarvel

@@ -1,0 +1,77 @@
+#include "link/serial_link.h"
+
+#include "app/window_ops.h"
+#include "link/identification.h"
+#include "numtext/numtext.h"
+#include "ui/control_table.h"
+
+namespace tarvel {
+namespace {
+
+constexpr int kPollMs = 10;
+
+}  // namespace
+
+SerialLink::SerialLink(Window& window, SerialPort& port, Clock& clock, ProgramState& state,
+                       CommandExchange& exchange)
+    : window_(window), port_(port), clock_(clock), state_(state), exchange_(exchange) {}
+
+void SerialLink::reconnect() {
+    if (port_.isOpen()) {
+        port_.close();
+        disableMachineControls(window_);
+    }
+    window_.setFrontColour(ctl::kStatus, colour::kDisconnected);
+    window_.setText(ctl::kStatus, "Не подключен");
+    connectController();
+    if (port_.isOpen()) setStartPosition();
+}
+
+void SerialLink::connectController() {
+    for (int n = state_.firstPortToTry; n <= kLastPort; ++n) {
+        if (!port_.open("COM" + FormatInteger(n))) continue;  // missing or held by another program
+        clock_.sleep(kAnswerWaitMs);
+        std::string bytes;
+        if (!readIdentification(bytes)) {
+            port_.close();
+            state_.firstPortToTry = 1;
+            continue;
+        }
+        if (identifiesController(port_.decode(examinedPart(bytes)))) {
+            window_.setText(ctl::kStatus, "Подключен");
+            window_.setFrontColour(ctl::kStatus, colour::kConnected);
+            state_.firstPortToTry = n;
+            return;  // the rest of the start-up text is drained before the first line
+        }
+        port_.close();
+        state_.firstPortToTry = 1;
+        clock_.sleep(1);
+    }
+}
+
+bool SerialLink::readIdentification(std::string& bytes) {
+    if (port_.bytesWaiting() <= 0) return false;
+    // A read returns only when every byte asked for is there: ask only once they are, so a
+    // device that stops short cannot hold the search.
+    const std::int64_t start = clock_.nowMs();
+    while (port_.bytesWaiting() < kIdentificationBytes) {
+        if (clock_.nowMs() - start >= kIdentificationWaitMs) return false;
+        clock_.sleep(kPollMs);
+    }
+    bytes.assign(kIdentificationBytes, '\0');
+    return port_.read(bytes.data(), kIdentificationBytes) == kIdentificationBytes;
+}
+
+void SerialLink::setStartPosition() {
+    state_.position.length = 0;
+    state_.position.height = 0;
+    state_.position.rotation = 0;
+    exchange_.sendLine("G92 X0 Y0 Z0 E0\r\n");
+    enableManualControls(window_);
+}
+
+void SerialLink::close() {
+    if (port_.isOpen()) port_.close();
+}
+
+}  // namespace tarvel

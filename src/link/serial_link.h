@@ -1,0 +1,42 @@
+// Finding the controller on the COM ports and keeping its connection.
+#pragma once
+
+#include "app/program_state.h"
+#include "link/command_exchange.h"
+#include "platform/serial.h"
+#include "platform/window.h"
+
+namespace tarvel {
+
+class SerialLink {
+  public:
+    SerialLink(Window& window, SerialPort& port, Clock& clock, ProgramState& state,
+               CommandExchange& exchange);
+
+    // "Обновить": closes the port, shows "Не подключен", searches from firstPortToTry and, when
+    // the controller answers, declares the start position.
+    void reconnect();
+    // Opens COM ports from firstPortToTry up to COM256 and keeps the first that identifies itself.
+    void connectController();
+    // Declares the present machine position as zero on both sides and enables the manual controls.
+    void setStartPosition();
+    // Closes the port, if one is open (at the end of the program).
+    void close();
+
+    static constexpr int kLastPort = 256;
+    static constexpr int kAnswerWaitMs = 1200;
+    // A device that starts to answer gets this long to send the whole identification text.
+    static constexpr int kIdentificationWaitMs = 1000;
+
+  private:
+    // Reads the identification text of the open port; false when it did not come whole.
+    bool readIdentification(std::string& bytes);
+
+    Window& window_;
+    SerialPort& port_;
+    Clock& clock_;
+    ProgramState& state_;
+    CommandExchange& exchange_;
+};
+
+}  // namespace tarvel

@@ -1,0 +1,29 @@
+// The one serial port slot through which the program talks to the motion controller.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace tarvel {
+
+class SerialPort {
+  public:
+    virtual ~SerialPort() = default;
+
+    // Opens the named port ("COM3") at 115200 baud, 8 data bits, no parity, one stop bit, no
+    // handshake; reads return only when every byte asked for has arrived. False when the port
+    // cannot be opened or configured; the slot is then free.
+    virtual bool open(std::string_view name) = 0;
+    virtual bool isOpen() const = 0;
+    // Bytes in the receive queue; 0 when no port is open or the query fails.
+    virtual int bytesWaiting() = 0;
+    // Reads `count` bytes; the number read, 0 on failure or when no port is open.
+    virtual int read(char* buffer, int count) = 0;
+    // Writes UTF-8 text converted to the line's code page; the number of bytes written.
+    virtual int write(std::string_view text) = 0;
+    virtual void close() = 0;
+    // Text of bytes received on the line, as UTF-8.
+    virtual std::string decode(std::string_view bytes) const = 0;
+};
+
+}  // namespace tarvel

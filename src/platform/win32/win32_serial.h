@@ -1,0 +1,29 @@
+// The serial port on Windows: the communications functions on "\\.\COMn".
+#pragma once
+
+#include <windows.h>
+
+#include "platform/serial.h"
+
+namespace tarvel::win32 {
+
+class Win32SerialPort final : public SerialPort {
+  public:
+    Win32SerialPort() = default;
+    ~Win32SerialPort() override { close(); }
+    Win32SerialPort(const Win32SerialPort&) = delete;
+    Win32SerialPort& operator=(const Win32SerialPort&) = delete;
+
+    bool open(std::string_view name) override;
+    bool isOpen() const override { return handle_ != INVALID_HANDLE_VALUE; }
+    int bytesWaiting() override;
+    int read(char* buffer, int count) override;
+    int write(std::string_view text) override;
+    void close() override;
+    std::string decode(std::string_view bytes) const override;
+
+  private:
+    HANDLE handle_ = INVALID_HANDLE_VALUE;
+};
+
+}  // namespace tarvel::win32

@@ -1,0 +1,309 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "app/app.h"
+#include "fakes/fake_serial.h"
+#include "fakes/fake_window.h"
+#include "link/identification.h"
+#include "ui/control_table.h"
+
+namespace tarvel {
+namespace {
+
+using testing::controller;
+using testing::controllerIdentification;
+using testing::FakeClock;
+using testing::FakeDevice;
+using testing::FakeSerialPort;
+using testing::FakeWindow;
+
+const std::string kZeroLine = "G92 X0 Y0 Z0 E0\r\n";
+
+class LinkTest : public ::testing::Test {
+  protected:
+    LinkTest() { window.clock = &clock; }
+
+    void startUp() {
+        window.closeWhenIdle = false;
+        ASSERT_TRUE(app.startUp());
+    }
+    void runScript() {
+        while (!window.scriptDone())
+            app.mainLoopPass();
+        app.mainLoopPass();
+    }
+    bool manualEnabled() {
+        for (ControlId id : manualControls())
+            if (!window.enabled(id)) return false;
+        return true;
+    }
+    bool windingEnabled() {
+        for (ControlId id : windingControls())
+            if (window.enabled(id)) return true;
+        return false;
+    }
+    FakeDevice& device(const std::string& name) { return port.devices.at(name); }
+
+    FakeWindow window;
+    FakeSerialPort port;
+    FakeClock clock;
+    App app{window, port, clock};
+};
+
+TEST(Identification, Marks) {
+    const std::string id = controllerIdentification();
+    ASSERT_GE(id.size(), 128u);
+    EXPECT_EQ(id.substr(55, 37), kAuthorLine);
+    EXPECT_TRUE(identifiesController(examinedPart(id)));
+
+    std::string authorOnly(55, '#');
+    authorOnly += kAuthorLine;
+    authorOnly += std::string(40, '#');
+    EXPECT_TRUE(identifiesController(examinedPart(authorOnly)));
+    EXPECT_FALSE(identifiesController(examinedPart("#" + authorOnly)));  // bytes 57 to 93
+
+    std::string dateLate(100, '#');
+    EXPECT_TRUE(identifiesController(examinedPart(dateLate.replace(79, 13, kDateMark))));
+    EXPECT_FALSE(
+        identifiesController(examinedPart(std::string(100, '#').replace(80, 13, kDateMark))));
+    std::string zeroFirst = std::string("ab\0", 3) + std::string(kDateMark) + std::string(120, '#');
+    EXPECT_FALSE(identifiesController(examinedPart(zeroFirst)));
+    // With a zero byte after it, the author line ends the examined text early.
+    std::string shortText = std::string(kAuthorLine) + std::string(1, '\0') + std::string(90, '#');
+    EXPECT_TRUE(identifiesController(examinedPart(shortText)));
+    EXPECT_FALSE(identifiesController("2021-12-25 |"));
+}
+
+TEST_F(LinkTest, ControllerOnCom3Only) {
+    port.devices["COM3"] = controller(controllerIdentification());
+    startUp();
+    EXPECT_EQ(port.opened, (std::vector<std::string>{"COM3"}));
+    EXPECT_EQ(app.state().firstPortToTry, 3);
+    EXPECT_EQ(window.text(ctl::kStatus), "Подключен");
+    EXPECT_EQ(window.controls[ctl::kStatus].front, colour::kConnected);
+    EXPECT_EQ(device("COM3").written, (std::vector<std::string>{kZeroLine}));
+    EXPECT_TRUE(manualEnabled());
+    EXPECT_FALSE(windingEnabled());
+
+    // "Обновить" starts at COM3, closes first and declares the start position again.
+    app.state().position = {1, 2, 3};
+    window.click(ctl::kRefresh);
+    window.step([&] { EXPECT_FALSE(port.isOpen() && port.device()->opens == 1); });
+    runScript();
+    EXPECT_EQ(port.opened, (std::vector<std::string>{"COM3", "COM3"}));
+    EXPECT_EQ(device("COM3").written, (std::vector<std::string>{kZeroLine, kZeroLine}));
+    EXPECT_EQ(app.state().position.height, 0.0f);
+    EXPECT_EQ(app.state().position.length, 0.0f);
+    EXPECT_EQ(app.state().position.rotation, 0.0f);
+}
+
+TEST_F(LinkTest, OtherDeviceIsPassedOver) {
+    port.devices["COM1"] =
+        controller("Some other device, version 3, nothing to see here. " + std::string(100, '-'));
+    port.devices["COM4"] = controller(controllerIdentification());
+    startUp();
+    EXPECT_EQ(port.opened, (std::vector<std::string>{"COM1", "COM4"}));
+    EXPECT_TRUE(device("COM1").written.empty());
+    EXPECT_EQ(app.state().firstPortToTry, 4);
+    EXPECT_EQ(device("COM4").written.size(), 1u);
+}
+
+TEST_F(LinkTest, ControllerOnCom200) {
+    port.devices["COM200"] = controller(controllerIdentification());
+    startUp();
+    EXPECT_EQ(app.state().firstPortToTry, 200);
+    window.click(ctl::kRefresh);
+    runScript();
+    EXPECT_EQ(port.opened, (std::vector<std::string>{"COM200", "COM200"}));
+}
+
+TEST_F(LinkTest, SearchBeginsAtTheRememberedPort) {
+    port.devices["COM5"] = controller(controllerIdentification());
+    startUp();
+    // The controller comes back as COM3: the search from COM5 up does not find it.
+    port.devices.erase("COM5");
+    port.devices["COM3"] = controller(controllerIdentification());
+    window.click(ctl::kRefresh);
+    runScript();
+    EXPECT_FALSE(port.isOpen());
+    EXPECT_EQ(app.state().firstPortToTry, 5);
+    EXPECT_EQ(window.text(ctl::kStatus), "Не подключен");
+    EXPECT_EQ(window.controls[ctl::kStatus].front, colour::kDisconnected);
+    for (ControlId id : machineControls())
+        EXPECT_FALSE(window.enabled(id)) << id;
+}
+
+TEST_F(LinkTest, ShortOrSilentDevicesDoNotHoldTheSearch) {
+    port.devices["COM1"] = controller("");                                         // silent
+    port.devices["COM2"] = controller(controllerIdentification().substr(0, 100));  // stops short
+    port.devices["COM7"] = controller(controllerIdentification());
+    startUp();
+    EXPECT_EQ(port.opened, (std::vector<std::string>{"COM1", "COM2", "COM7"}));
+    EXPECT_EQ(app.state().firstPortToTry, 7);
+    // Three ports answered within 1.2 s; the short one got its extra second; about 1 ms between.
+    EXPECT_GE(clock.now, 3 * 1200 + 1000);
+    EXPECT_LE(clock.now, 3 * 1200 + 1000 + 50);
+}
+
+TEST_F(LinkTest, NoControllerNothingSent) {
+    startUp();
+    EXPECT_FALSE(port.isOpen());
+    window.controls[ctl::kCommandBox].text = "G0 Y5";
+    window.click(ctl::kSend);
+    runScript();
+    EXPECT_LT(window.waits, 10);  // nothing waited for
+}
+
+class ExchangeTest : public LinkTest {
+  protected:
+    void SetUp() override {
+        port.devices["COM1"] = controller(controllerIdentification());
+        startUp();
+        dev = &device("COM1");
+        dev->written.clear();
+    }
+    CommandExchange& exchange() { return app.exchange(); }
+    FakeDevice* dev = nullptr;
+};
+
+TEST_F(ExchangeTest, StartUpTextIsDrainedBeforeTheFirstLine) {
+    // The rest of the start-up text stood in the queue after identification; the "ok" of the
+    // zero line was read. Nothing is left.
+    EXPECT_EQ(port.bytesWaiting(), 0);
+}
+
+TEST_F(ExchangeTest, AcknowledgementRules) {
+    const struct {
+        const char* name;
+        std::vector<std::pair<int, std::string>> replies;  // polls later, bytes
+        int readsToEnd;                                    // reads until acknowledged
+    } cases[] = {
+        {"ok and line feed", {{0, "ok\n"}}, 1},
+        {"text, then ok later", {{0, "echo: busy\n"}, {5, "ok\n"}}, 2},
+        {"ok inside a word", {{0, "token\n"}}, 1},
+        {"ok after 95 bytes", {{0, std::string(95, 'x') + "ok\n"}}, 1},
+        {"ok split over two reads", {{0, "o"}, {3, "k\n"}}, 2},
+        {"ok after a zero byte", {{0, std::string("Z\0ok", 4)}}, 1},
+    };
+    for (const auto& c : cases) {
+        dev->onWrite = [&c](FakeDevice& d, const std::string&) {
+            for (const auto& [polls, bytes] : c.replies)
+                d.arrive(bytes, polls);
+        };
+        const int queriesBefore = port.queries;
+        exchange().sendLine("G0 Y1\r\n");
+        EXPECT_FALSE(app.state().stopRequested) << c.name;
+        EXPECT_TRUE(dev->arrivals.empty()) << c.name << ": ended before the last reply";
+        EXPECT_GT(port.queries, queriesBefore) << c.name;
+    }
+    EXPECT_EQ(dev->written.size(), std::size(cases));
+}
+
+TEST_F(ExchangeTest, NoOkNoEnd) {
+    dev->onWrite = [](FakeDevice& d, const std::string&) {
+        d.arrive("error: unknown command\n");
+        d.arrive("o k\n", 2);
+        d.arrive("OK\n", 4);
+    };
+    window.idle(20);
+    window.click(ctl::kStop);  // pressed once the replies were examined
+    exchange().sendLine("G0 Y1\r\n");
+    EXPECT_TRUE(app.state().stopRequested);
+    EXPECT_EQ(exchange().lastReply(), "OK\n");
+}
+
+TEST_F(ExchangeTest, BytesBeforeTheLineNeverCount) {
+    dev->arrive("ok\n");  // a late acknowledgement of an earlier line
+    dev->onWrite = [](FakeDevice& d, const std::string&) { d.arrive("ok\n", 10); };
+    port.bytesWaiting();
+    exchange().sendLine("M17\r\n");
+    EXPECT_TRUE(dev->arrivals.empty());  // waited for the new "ok"
+    EXPECT_FALSE(app.state().stopRequested);
+}
+
+TEST_F(ExchangeTest, StopEndsTheWaitAndSkipsTheRestOfTheHandler) {
+    dev->onWrite = [](FakeDevice&, const std::string&) {};  // silent
+    window.click(ctl::kStop);
+    exchange().sendLine("G0 Y1\r\n");
+    exchange().sendLine("G0 Y2\r\n");
+    exchange().sendLine("G0 Y3\r\n");
+    EXPECT_EQ(dev->written, (std::vector<std::string>{"G0 Y1\r\n"}));
+    EXPECT_TRUE(app.state().stopRequested);
+
+    // The next handler, started from the main loop, sends normally.
+    dev->onWrite = [](FakeDevice& d, const std::string&) { d.arrive("ok\n"); };
+    window.controls[ctl::kCommandBox].text = "G0 Y4";
+    window.click(ctl::kSend);
+    runScript();
+    EXPECT_EQ(dev->written.back(), "G0 Y4\r\n");
+    EXPECT_FALSE(app.state().stopRequested);
+}
+
+TEST_F(ExchangeTest, PauseTwiceResumesReading) {
+    dev->onWrite = [](FakeDevice& d, const std::string&) { d.arrive("ok\n"); };
+    window.click(ctl::kPause);
+    window.idle(50);  // waits while paused: no reading
+    window.step([&] { EXPECT_EQ(port.bytesWaiting(), 3); });
+    window.click(ctl::kPause);
+    exchange().sendLine("G0 Y1\r\n");
+    EXPECT_FALSE(app.state().paused);
+    EXPECT_EQ(port.bytesWaiting(), 0);
+    EXPECT_TRUE(window.scriptDone());
+}
+
+TEST_F(ExchangeTest, OtherEventsDuringAWaitAreConsumed) {
+    dev->onWrite = [](FakeDevice& d, const std::string&) { d.arrive("ok\n", 20); };
+    window.controls[ctl::kCommandBox].text = "G0 Y1";
+    window.click(ctl::kSend);
+    window.click(ctl::kRefresh);  // taken by the wait: no reconnect
+    window.key(38);
+    window.idle(30);
+    runScript();
+    EXPECT_EQ(port.opened.size(), 1u);
+    EXPECT_EQ(dev->written, (std::vector<std::string>{"G0 Y1\r\n"}));
+}
+
+TEST_F(ExchangeTest, CommandBoxTexts) {
+    // Each click is followed by a wait that finds nothing, in which the "ok" is read.
+    window.click(ctl::kSend);  // empty box: the bare line end
+    window.idle(1);
+    window.step([&] { window.controls[ctl::kCommandBox].text = "G0 Y1\r\nG0 Y2"; });
+    window.click(ctl::kSend);
+    window.idle(1);
+    window.step([&] { window.controls[ctl::kCommandBox].text = "M117 Привет"; });
+    window.click(ctl::kSend);
+    window.idle(1);
+    runScript();
+    EXPECT_EQ(dev->written,
+              (std::vector<std::string>{"\r\n", "G0 Y1\r\nG0 Y2\r\n", "M117 Привет\r\n"}));
+    EXPECT_EQ(window.text(ctl::kCommandBox), "M117 Привет");  // the box keeps its text
+}
+
+TEST_F(ExchangeTest, CloseTakenByTheLastWaitEndsTheProgram) {
+    dev->onWrite = [](FakeDevice& d, const std::string&) { d.arrive("ok\n"); };
+    window.click(ctl::kSend);
+    window.close();  // taken by the wait, which then reads the "ok"
+    runScript();
+    EXPECT_TRUE(app.state().quitRequested);
+    EXPECT_FALSE(port.isOpen());
+}
+
+TEST_F(ExchangeTest, QuickAnswersAreNotSleptOver) {
+    dev->onWrite = [](FakeDevice& d, const std::string&) { d.arrive("ok\n", 3); };
+    window.waitTimeouts.clear();
+    exchange().sendLine("G0 Y1\r\n");
+    for (int t : window.waitTimeouts)
+        EXPECT_EQ(t, 0);
+    // A slow controller: short sleeps after the first milliseconds, never the full 20 ms.
+    dev->onWrite = [](FakeDevice& d, const std::string&) { d.arrive("ok\n", 200); };
+    window.waitTimeouts.clear();
+    exchange().sendLine("G0 Y2\r\n");
+    EXPECT_EQ(window.waitTimeouts.front(), 0);
+    EXPECT_EQ(window.waitTimeouts.back(), 4);
+    EXPECT_EQ(std::count(window.waitTimeouts.begin(), window.waitTimeouts.end(), 1), 8);
+    EXPECT_EQ(std::count(window.waitTimeouts.begin(), window.waitTimeouts.end(), 2), 20);
+}
+
+}  // namespace
+}  // namespace tarvel

@@ -1,0 +1,277 @@
+// controller-sim: a simulated motion controller on a Linux pseudo-terminal.
+//
+// It offers the terminal's slave side under a stable path (a symlink); when a program opens it,
+// it sends the controller's identification text, then answers every line with "ok" and logs
+// each line with a timestamp. Options make it misbehave on purpose, for tests.
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <termios.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <string_view>
+
+#include "link/identification.h"
+
+namespace {
+
+struct Options {
+    std::string link;     // where the slave path is offered
+    std::string logPath;  // "-" for standard output
+    int delayMs = 0;      // before each "ok"
+    bool noOk = false;
+    bool splitOk = false;  // "o", a pause, then "k\n"
+    int noise = 0;         // bytes of text before each "ok"
+    bool silentAfterEmergency = false;
+    bool noIdentification = false;
+    bool wrongIdentification = false;
+    int identificationBytes = -1;  // send only this many bytes of the text
+};
+
+volatile sig_atomic_t stopping = 0;
+void onSignal(int) {
+    stopping = 1;
+}
+
+long long nowUs() {
+    timespec ts{};
+    clock_gettime(CLOCK_MONOTONIC, &ts);
+    return static_cast<long long>(ts.tv_sec) * 1000000 + ts.tv_nsec / 1000;
+}
+
+void usage() {
+    std::fprintf(stderr,
+                 "usage: controller-sim --link PATH [--log FILE] [--delay-ms N] [--no-ok]\n"
+                 "       [--split-ok] [--noise N] [--silent-after-m112] [--no-id] [--wrong-id]\n"
+                 "       [--id-bytes N]\n");
+    std::exit(2);
+}
+
+Options parse(int argc, char** argv) {
+    Options o;
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view a = argv[i];
+        auto value = [&]() -> const char* {
+            if (i + 1 >= argc) usage();
+            return argv[++i];
+        };
+        if (a == "--link")
+            o.link = value();
+        else if (a == "--log")
+            o.logPath = value();
+        else if (a == "--delay-ms")
+            o.delayMs = std::atoi(value());
+        else if (a == "--no-ok")
+            o.noOk = true;
+        else if (a == "--split-ok")
+            o.splitOk = true;
+        else if (a == "--noise")
+            o.noise = std::atoi(value());
+        else if (a == "--silent-after-m112")
+            o.silentAfterEmergency = true;
+        else if (a == "--no-id")
+            o.noIdentification = true;
+        else if (a == "--wrong-id")
+            o.wrongIdentification = true;
+        else if (a == "--id-bytes")
+            o.identificationBytes = std::atoi(value());
+        else
+            usage();
+    }
+    if (o.link.empty()) usage();
+    return o;
+}
+
+std::string identification(const Options& o) {
+    std::string text;
+    if (o.wrongIdentification) {
+        text = "Generic USB serial device, firmware 1.4 (2019-03-02), no G-code here.\r\n";
+        while (text.size() < 160)
+            text += "# idle\r\n";
+        return text;
+    }
+    text = "start\r\nTarvel controller, build ";
+    text += tarvel::kDateMark;
+    text += "axes Y Z E";
+    text.resize(55, ' ');
+    text += tarvel::kAuthorLine;
+    text += "\r\necho: 115200 baud, 8N1, planner queue 16 moves, absolute positioning\r\n";
+    if (o.identificationBytes >= 0 && static_cast<std::size_t>(o.identificationBytes) < text.size())
+        text.resize(static_cast<std::size_t>(o.identificationBytes));
+    return text;
+}
+
+bool writeAll(int fd, std::string_view bytes) {
+    while (!bytes.empty()) {
+        const ssize_t n = ::write(fd, bytes.data(), bytes.size());
+        if (n < 0) {
+            if (errno == EINTR || errno == EAGAIN) continue;
+            return false;
+        }
+        bytes.remove_prefix(static_cast<std::size_t>(n));
+    }
+    return true;
+}
+
+void sleepMs(int ms) {
+    if (ms > 0) usleep(static_cast<useconds_t>(ms) * 1000);
+}
+
+std::string escaped(std::string_view line) {
+    std::string out;
+    for (unsigned char c : line) {
+        if (c == '\r')
+            out += "\\r";
+        else if (c == '\n')
+            out += "\\n";
+        else if (c == '\\')
+            out += "\\\\";
+        else if (c < 32 || c == 127) {
+            char hex[8];
+            std::snprintf(hex, sizeof hex, "\\x%02x", c);
+            out += hex;
+        } else
+            out += static_cast<char>(c);
+    }
+    return out;
+}
+
+// Raw bytes both ways: no echo, no line editing, no CR/LF translation.
+void makeRaw(int master) {
+    termios t{};
+    if (tcgetattr(master, &t) == 0) {
+        cfmakeraw(&t);
+        tcsetattr(master, TCSANOW, &t);
+    }
+}
+
+class Simulator {
+  public:
+    Simulator(Options o, std::FILE* log) : o_(std::move(o)), log_(log) {}
+
+    int run() {
+        master_ = posix_openpt(O_RDWR | O_NOCTTY);
+        if (master_ < 0 || grantpt(master_) != 0 || unlockpt(master_) != 0) {
+            std::perror("controller-sim: pseudo-terminal");
+            return 1;
+        }
+        makeRaw(master_);
+        const char* slave = ptsname(master_);
+        // Until its slave side has been opened once, a master reports no hang-up: open and close
+        // it here, so that the next open is the program's and shows.
+        const int probe = ::open(slave, O_RDWR | O_NOCTTY);
+        if (probe >= 0) ::close(probe);
+        unlink(o_.link.c_str());
+        if (symlink(slave, o_.link.c_str()) != 0) {
+            std::perror("controller-sim: symlink");
+            return 1;
+        }
+        note("READY %s", slave);
+        while (!stopping) {
+            waitForOpen();
+            if (stopping) break;
+            serveConnection();
+        }
+        unlink(o_.link.c_str());
+        return 0;
+    }
+
+  private:
+    // The master reports a hang-up while no program holds the slave side open.
+    bool slaveOpen() {
+        pollfd p{master_, POLLIN, 0};
+        poll(&p, 1, 0);
+        return (p.revents & POLLHUP) == 0;
+    }
+
+    void waitForOpen() {
+        while (!stopping && !slaveOpen())
+            sleepMs(2);
+    }
+
+    void serveConnection() {
+        note("OPEN");
+        silent_ = false;
+        if (!o_.noIdentification) {
+            // Give the program a moment to set the line up before the text arrives.
+            sleepMs(20);
+            writeAll(master_, identification(o_));
+        }
+        std::string pending;
+        char buffer[4096];
+        while (!stopping) {
+            pollfd p{master_, POLLIN, 0};
+            if (poll(&p, 1, 100) < 0 && errno != EINTR) break;
+            if (p.revents & POLLHUP) break;
+            if (!(p.revents & POLLIN)) continue;
+            const ssize_t n = ::read(master_, buffer, sizeof buffer);
+            if (n <= 0) break;
+            pending.append(buffer, static_cast<std::size_t>(n));
+            for (std::size_t end; (end = pending.find('\n')) != std::string::npos;) {
+                const std::string line = pending.substr(0, end + 1);
+                pending.erase(0, end + 1);
+                answer(line);
+            }
+        }
+        note("CLOSE");
+        makeRaw(master_);
+    }
+
+    void answer(const std::string& line) {
+        note("RX %s", escaped(line).c_str());
+        if (o_.silentAfterEmergency && line.rfind("M112", 0) == 0) silent_ = true;
+        if (o_.noOk || silent_) return;
+        sleepMs(o_.delayMs);
+        if (o_.noise > 0) writeAll(master_, std::string(static_cast<std::size_t>(o_.noise), '.'));
+        if (o_.splitOk) {
+            writeAll(master_, "o");
+            sleepMs(30);
+            writeAll(master_, "k\n");
+        } else {
+            writeAll(master_, "ok\n");
+        }
+        note("TX ok");
+    }
+
+    template <typename... Args>
+    void note(const char* format, Args... args) {
+        std::fprintf(log_, "%lld ", nowUs());
+        if constexpr (sizeof...(Args) == 0) {
+            std::fputs(format, log_);
+        } else {
+            std::fprintf(log_, format, args...);
+        }
+        std::fputc('\n', log_);
+        std::fflush(log_);
+    }
+
+    Options o_;
+    std::FILE* log_;
+    int master_ = -1;
+    bool silent_ = false;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    Options options = parse(argc, argv);
+    std::FILE* log = stdout;
+    if (!options.logPath.empty() && options.logPath != "-") {
+        log = std::fopen(options.logPath.c_str(), "a");
+        if (!log) {
+            std::perror("controller-sim: log");
+            return 1;
+        }
+    }
+    struct sigaction sa {};
+    sa.sa_handler = onSignal;
+    sigaction(SIGINT, &sa, nullptr);
+    sigaction(SIGTERM, &sa, nullptr);
+    return Simulator(std::move(options), log).run();
+}
