@@ -15,7 +15,9 @@ constexpr int kTimerPeriodMs = 250;
 App::App(Window& window, SerialPort& port, Clock& clock)
     : window_(window),
       exchange_(window, port, clock, state_),
-      link_(window, port, clock, state_, exchange_) {}
+      link_(window, port, clock, state_, exchange_),
+      cycles_(window, exchange_, state_),
+      setup_(window, exchange_, link_) {}
 
 int App::run() {
     if (startUp()) {
@@ -78,11 +80,22 @@ void App::dispatchControl(const Event& event) {
     if (event.sub == ControlEventKind::Clicked) {
         if (id == ctl::kRefresh) link_.reconnect();
         if (id == ctl::kSend) exchange_.sendOperatorCommand();
+        if (id == ctl::kStartPosition) setup_.startPosition();
+        if (id == ctl::kStake) cycles_.stakeCommutator();
+        if (id >= ctl::kSection1 && id < ctl::kSection1 + 4) windSection(id - ctl::kSection1 + 1);
     }
     if (event.sub == ControlEventKind::TextChanged) {
         if (id == ctl::kPoles) copyPolesToSections(window_);
         if (id == ctl::kTurns) copyTurnsToSections(window_);
     }
+}
+
+void App::windSection(int section) {
+    // No second cycle can be started while this one runs; the cycle enables them at its end.
+    for (int i = 0; i < 4; ++i)
+        window_.enable(ctl::kSection1 + i, false);
+    cycles_.windSection(section);
+    if (section == 2) state_.lastEvent = Event::none();
 }
 
 void App::fieldFocusGained(ControlId id) {

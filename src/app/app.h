@@ -4,8 +4,10 @@
 #include "app/program_state.h"
 #include "link/command_exchange.h"
 #include "link/serial_link.h"
+#include "manual/setup_commands.h"
 #include "platform/serial.h"
 #include "platform/window.h"
+#include "winding/section_cycle.h"
 
 namespace tarvel {
 
@@ -31,6 +33,7 @@ class App {
     void dispatchKey(int key);
     void dispatchControl(const Event& event);
 
+    void windSection(int section);
     void fieldFocusGained(ControlId id);
     void fieldFocusLost(ControlId id);
 
@@ -38,6 +41,8 @@ class App {
     ProgramState state_;
     CommandExchange exchange_;
     SerialLink link_;
+    WindingCycles cycles_;
+    SetupCommands setup_;
 };
 
 }  // namespace tarvel

@@ -60,6 +60,10 @@ class Window {
     virtual void setFrontColour(ControlId id, Rgb colour) = 0;
     virtual void setBackColour(ControlId id, Rgb colour) = 0;
 
+    // Tells the operator something that needs a decision before work goes on; returns when the
+    // operator has read it.
+    virtual void showMessage(std::string_view text) = 0;
+
     // Lets the platform deliver its messages (repainting, typing, focus moves) and returns the
     // next event, or none when `timeoutMs` passes first.
     virtual Event waitForEvent(int timeoutMs) = 0;

@@ -40,6 +40,7 @@ void FakeWindow::setState(ControlId id, int state) {
     if (kind == ControlKind::Trackbar) state = std::clamp(state, 1, 10);
     if (kind == ControlKind::ProgressBar) state = std::clamp(state, 0, 100);
     controls.at(id).state = state;
+    stateLog.emplace_back(id, state);
 }
 
 Event FakeWindow::waitForEvent(int timeoutMs) {

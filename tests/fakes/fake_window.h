@@ -41,6 +41,7 @@ class FakeWindow : public Window {
     void show(ControlId id, bool visible) override { controls.at(id).visible = visible; }
     void setFrontColour(ControlId id, Rgb c) override { controls.at(id).front = c; }
     void setBackColour(ControlId id, Rgb c) override { controls.at(id).back = c; }
+    void showMessage(std::string_view text) override { messages.emplace_back(text); }
     Event waitForEvent(int timeoutMs) override;
 
     // Operator actions, queued as script steps.
@@ -69,6 +70,8 @@ class FakeWindow : public Window {
     bool created = false;
     std::vector<FakeControl> controls;
     std::map<int, int> timers;
+    std::vector<std::string> messages;
+    std::vector<std::pair<ControlId, int>> stateLog;  // every state the program set
     int waits = 0;
     std::vector<int> waitTimeouts;
 

@@ -245,6 +245,10 @@ void Win32Window::setBackColour(ControlId id, Rgb colour) {
     InvalidateRect(controls_.at(index), nullptr, TRUE);
 }
 
+void Win32Window::showMessage(std::string_view text) {
+    MessageBoxW(window_.get(), widen(text).c_str(), kTitle, MB_OK | MB_ICONWARNING);
+}
+
 Event Win32Window::waitForEvent(int timeoutMs) {
     const ULONGLONG start = GetTickCount64();
     for (;;) {

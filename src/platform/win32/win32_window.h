@@ -32,6 +32,7 @@ class Win32Window final : public Window {
     void show(ControlId id, bool visible) override;
     void setFrontColour(ControlId id, Rgb colour) override;
     void setBackColour(ControlId id, Rgb colour) override;
+    void showMessage(std::string_view text) override;
     Event waitForEvent(int timeoutMs) override;
 
   private:

@@ -1,0 +1,50 @@
+// The winding of one section and the staking of the commutator: G-code built from the winding
+// parameters, sent line by line.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "app/program_state.h"
+#include "link/command_exchange.h"
+#include "platform/window.h"
+#include "winding/parameters.h"
+
+namespace tarvel {
+
+struct SectionGeometry {
+    std::int32_t yStart = 0;  // mm
+    std::int32_t yEnd = 0;    // mm
+    float dipDepth = 0;       // mm, below travel height
+    float slotHalfAngle = 0;  // degrees
+    float eStart = 0;         // degrees
+    float eThrow = 0;         // degrees
+};
+
+SectionGeometry computeSectionGeometry(const CommonParameters& p);
+
+// Why the parameters cannot be wound: a message that names the field to correct, or nothing
+// when every target of the cycle is a number the controller can be sent.
+std::optional<std::string> sectionRefusal(const CommonParameters& p, float rotationBefore,
+                                          float rotationAfter);
+
+class WindingCycles {
+  public:
+    WindingCycles(Window& window, CommandExchange& exchange, ProgramState& state);
+
+    // Winds section k (1 to 4) and enables the four section buttons again.
+    void windSection(int section);
+    // Strikes every commutator bar once, turning the workpiece from bar to bar.
+    void stakeCommutator();
+
+  private:
+    void send(const std::string& line) { exchange_.sendLine(line); }
+    void setProgress(int section, std::int32_t percent);
+
+    Window& window_;
+    CommandExchange& exchange_;
+    ProgramState& state_;
+};
+
+}  // namespace tarvel

@@ -1,0 +1,61 @@
+"""Winding under Wine: an operator types the worked example, sets the start position, winds
+section 1 and stakes the commutator; the simulated controller receives every line."""
+import unittest
+
+from harness import ProgramTest, wait_until
+
+ZERO_LINE = "G92 X0 Y0 Z0 E0\r\n"
+START_POSITION = (940, 352, 300, 44)
+SECTION_1 = (8, 552, 200, 74)
+STAKE = (1144, 628, 126, 46)
+SECTION_1_BAR_END = (8 + 194, 540 + 6)
+ROW_Y = {11: 8, 12: 36, 13: 64, 14: 92, 15: 120, 16: 148, 17: 176, 18: 204, 19: 232, 20: 260}
+
+WORKED_EXAMPLE = [
+    "G92 E0", "M201 Y2400", "G0 Y-4 F15000", "G0 Z-4 F15000", "G0 E0 F15000", "G0 Z0 F15000",
+    "G92 E0", "M201 Y2400", "G0 Z0 E6 F176000", "G0 Y44 F96000", "G0 Z-4 F96000",
+    "G0 E-156 F176000", "G0 Z0 F96000", "G0 Y-4 F96000", "G0 Z-4 F96000", "G0 E0 F176000",
+    "G0 Z0 F96000", "M201 Y9600", "G0 Z0 E6 F176000", "G0 Y44 F96000", "G0 Z-4 F96000",
+    "G0 E-156 F176000", "G0 Z0 F96000", "G0 Y-4 F96000", "G0 Z-4 F96000", "G0 Z-4 F96000",
+    "G0 E0 F15000", "G0 Z15 F15000",
+]
+
+
+class WindingTest(ProgramTest):
+    def type_into(self, control, text):
+        self.program.click(512 + 52, ROW_Y[control] + 13)
+        self.program.type(text)
+
+    def test_worked_example_and_staking(self):
+        sim = self.simulator(3)
+        program = self.start()
+        wait_until(lambda: sim.received() == [ZERO_LINE], "the zeroing line")
+        empty_bar = program.pixel(*SECTION_1_BAR_END)
+        for control, text in ((11, "40"), (12, "50"), (13, "12"), (14, "10"), (15, "5"),
+                              (16, "5"), (17, "2"), (18, "10"), (20, "0")):
+            self.type_into(control, text)
+        program.click_control(START_POSITION)
+        start = [ZERO_LINE, ZERO_LINE, "M17\r\n", "G0 Y-4 Z15 F3000\r\n"]
+        wait_until(lambda: sim.received() == start, "the start position lines")
+
+        program.click_control(SECTION_1)
+        expected = start + [line + "\r\n" for line in WORKED_EXAMPLE]
+        wait_until(lambda: len(sim.received()) >= len(expected), "the section's lines")
+        self.assertEqual(sim.received(), expected)
+        wait_until(lambda: program.pixel(*SECTION_1_BAR_END) != empty_bar,
+                   "the section bar to show 100")
+
+        self.type_into(19, "7")
+        program.click_control(STAKE)
+        angles = ["51.4285697937", "102.8571395874", "154.2857208252", "205.7142791748",
+                  "257.1428527832", "308.5714416504", "360"]
+        staking = ["G92 Z0 E0 \r\n", "G0 Z20 F5000\r\n"]
+        for angle in angles:
+            staking += ["G0 Z0 F3000\r\n", "G04 X0.1\r\n", "G0 Z20 F12000\r\n",
+                        "G0 E%s F120000\r\n" % angle]
+        wait_until(lambda: len(sim.received()) >= len(expected) + len(staking), "the staking lines")
+        self.assertEqual(sim.received()[len(expected):], staking)
+
+
+if __name__ == "__main__":
+    unittest.main()

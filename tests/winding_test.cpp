@@ -1,0 +1,284 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "app/app.h"
+#include "fakes/fake_serial.h"
+#include "fakes/fake_window.h"
+#include "ui/control_table.h"
+#include "winding/section_cycle.h"
+
+namespace tarvel {
+namespace {
+
+using testing::controller;
+using testing::controllerIdentification;
+using testing::FakeClock;
+using testing::FakeDevice;
+using testing::FakeSerialPort;
+using testing::FakeWindow;
+using Lines = std::vector<std::string>;
+
+// The worked example: H 40, D 50, S 12, depth 10, width 5, P 5, L 10, CW, T 2, speed 8.
+const Lines kWorkedExample = {
+    "G92 E0\r\n",           "M201 Y2400\r\n",       "G0 Y-4 F15000\r\n",    "G0 Z-4 F15000\r\n",
+    "G0 E0 F15000\r\n",     "G0 Z0 F15000\r\n",     "G92 E0\r\n",           "M201 Y2400\r\n",
+    "G0 Z0 E6 F176000\r\n", "G0 Y44 F96000\r\n",    "G0 Z-4 F96000\r\n",    "G0 E-156 F176000\r\n",
+    "G0 Z0 F96000\r\n",     "G0 Y-4 F96000\r\n",    "G0 Z-4 F96000\r\n",    "G0 E0 F176000\r\n",
+    "G0 Z0 F96000\r\n",     "M201 Y9600\r\n",       "G0 Z0 E6 F176000\r\n", "G0 Y44 F96000\r\n",
+    "G0 Z-4 F96000\r\n",    "G0 E-156 F176000\r\n", "G0 Z0 F96000\r\n",     "G0 Y-4 F96000\r\n",
+    "G0 Z-4 F96000\r\n",    "G0 Z-4 F96000\r\n",    "G0 E0 F15000\r\n",     "G0 Z15 F15000\r\n",
+};
+
+class WindingTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        window.clock = &clock;
+        window.closeWhenIdle = false;
+        port.devices["COM1"] = controller(controllerIdentification());
+        ASSERT_TRUE(app.startUp());
+        // As after "УСТАНОВИТЬ НАЧАЛЬНУЮ ПОЗИЦИЮ".
+        for (ControlId id : windingControls())
+            window.controls[id].enabled = true;
+        dev().written.clear();
+        setFields({{11, "40"},
+                   {12, "50"},
+                   {13, "12"},
+                   {14, "10"},
+                   {15, "5"},
+                   {16, "5"},
+                   {23, "2"},
+                   {18, "10"},
+                   {20, "0"}});
+    }
+    void setFields(std::initializer_list<std::pair<ControlId, const char*>> fields) {
+        for (const auto& [id, text] : fields)
+            window.controls[id].text = text;
+    }
+    FakeDevice& dev() { return port.devices.at("COM1"); }
+    Lines wind(int section = 1) {
+        dev().written.clear();
+        window.click(ctl::kSection1 + section - 1);
+        while (!window.scriptDone())
+            app.mainLoopPass();
+        app.mainLoopPass();
+        return dev().written;
+    }
+
+    FakeWindow window;
+    FakeSerialPort port;
+    FakeClock clock;
+    App app{window, port, clock};
+};
+
+TEST_F(WindingTest, WorkedExampleByteForByte) {
+    EXPECT_EQ(wind(), kWorkedExample);
+    EXPECT_EQ(app.state().lastWoundSection, 1);
+    const TrackedPosition& at = app.state().position;
+    EXPECT_EQ(at.height, 15.0f);
+    EXPECT_EQ(at.length, -4.0f);
+    EXPECT_EQ(at.rotation, 0.0f);
+    EXPECT_EQ(app.state().accelStart, 2400);
+    EXPECT_EQ(app.state().accelRun, 9600);
+    EXPECT_EQ(app.state().feedE, 176000);
+    EXPECT_EQ(app.state().feedYZ, 96000);
+    EXPECT_EQ(window.state(ctl::kSectionProgress1), 100);
+    EXPECT_EQ(window.state(ctl::kCycleProgress), 0);
+    for (int i = 0; i < 4; ++i)
+        EXPECT_TRUE(window.enabled(ctl::kSection1 + i));
+
+    // Anticlockwise: the two turn angles change sides.
+    setFields({{20, "1"}});
+    Lines acw = kWorkedExample;
+    acw[8] = acw[18] = "G0 Z0 E-6 F176000\r\n";
+    acw[11] = acw[21] = "G0 E156 F176000\r\n";
+    EXPECT_EQ(wind(), acw);
+}
+
+TEST_F(WindingTest, GeometryOfTheWorkedExample) {
+    CommonParameters p{40, 50, 12, 10, 5, 5, 10, false};
+    const SectionGeometry g = computeSectionGeometry(p);
+    EXPECT_EQ(g.yStart, -4);
+    EXPECT_EQ(g.yEnd, 44);
+    EXPECT_EQ(g.dipDepth, -4.0f);
+    EXPECT_EQ(g.slotHalfAngle, 5.7105932f);
+    EXPECT_EQ(g.eStart, 5.7105932f);
+    EXPECT_EQ(g.eThrow, -155.710587f);
+}
+
+TEST_F(WindingTest, TurnCounts) {
+    // One turn: the start acceleration twice, no return pair, the dip repeated.
+    setFields({{23, "1"}});
+    Lines one(kWorkedExample.begin(), kWorkedExample.begin() + 15);
+    one.insert(one.end(), kWorkedExample.end() - 3, kWorkedExample.end());
+    EXPECT_EQ(wind(), one);
+
+    // No turn, or a negative count: approach, descent at the feed left before, departure.
+    for (const char* turns : {"0", "-3", ""}) {
+        setFields({{23, turns}});
+        Lines none(kWorkedExample.begin(), kWorkedExample.begin() + 7);
+        none.push_back("G0 Z-4 F96000\r\n");  // the feed of the earlier cycle
+        none.insert(none.end(), kWorkedExample.end() - 2, kWorkedExample.end());
+        EXPECT_EQ(wind(), none) << turns;
+    }
+}
+
+TEST_F(WindingTest, NoTurnBeforeAnyCycleDescendsAtTheStartFeed) {
+    setFields({{23, "0"}});
+    EXPECT_EQ(wind()[7], "G0 Z-4 F120000\r\n");
+}
+
+TEST_F(WindingTest, ProgressForThreeTurns) {
+    setFields({{25, "3"}});
+    window.stateLog.clear();
+    wind(2);
+    std::vector<int> section, cycle;
+    for (const auto& [id, value] : window.stateLog) {
+        if (id == 110) section.push_back(value);
+        if (id == ctl::kCycleProgress) cycle.push_back(value);
+    }
+    EXPECT_EQ(section, (std::vector<int>{33, 66, 100}));
+    EXPECT_EQ(cycle, (std::vector<int>{0, 33, 66, 100, 0}));
+    EXPECT_EQ(app.state().lastWoundSection, 2);
+    EXPECT_EQ(app.state().lastEvent.kind, EventKind::None);  // after section 2 only
+}
+
+TEST_F(WindingTest, SpeedMovedDuringTheCycleCountsFromTheNextTurn) {
+    setFields({{23, "5"}});
+    int turnStarts = 0;
+    auto answer = dev().onWrite;
+    dev().onWrite = [&](FakeDevice& d, const std::string& line) {
+        if (line.rfind("G0 Z0 E6 ", 0) == 0 && ++turnStarts == 3)
+            window.controls[ctl::kWindingSpeed].state = 10;
+        // Section buttons stay disabled while the cycle runs.
+        EXPECT_FALSE(window.enabled(ctl::kSection1));
+        answer(d, line);
+    };
+    const Lines lines = wind();
+    int fast = 0;
+    for (const auto& line : lines)
+        fast += line.find("F220000") != std::string::npos;
+    EXPECT_EQ(fast, 3 + 2);  // E moves of turn 4 (start, throw, return) and turn 5 (no return)
+    EXPECT_EQ(lines[lines.size() - 3], "G0 Z-4 F120000\r\n");
+    EXPECT_EQ(app.state().accelRun, 9600);
+}
+
+TEST_F(WindingTest, RoundingOfTargets) {
+    setFields({{14, "6.25"}, {18, "3.5"}, {37, "90.7"}, {23, "1"}});
+    const Lines lines = wind();
+    EXPECT_EQ(lines[2], "G0 Y2 F15000\r\n");   // 2.5 to the even 2
+    EXPECT_EQ(lines[3], "G0 Z-2 F15000\r\n");  // -2.5 to the even -2
+    EXPECT_EQ(lines[4], "G0 E90 F15000\r\n");
+    EXPECT_EQ(app.state().position.height, 15.0f);
+    setFields({{18, "4.5"}, {23, "0"}});
+    EXPECT_EQ(wind()[2], "G0 Y2 F15000\r\n");  // 1.5 to the even 2
+}
+
+TEST_F(WindingTest, WithoutConnectionTheCycleRunsThroughAndTracks) {
+    app.link().close();
+    wind();
+    EXPECT_TRUE(dev().written.empty());
+    EXPECT_EQ(app.state().lastWoundSection, 1);
+    EXPECT_EQ(window.state(ctl::kSectionProgress1), 100);
+    EXPECT_EQ(app.state().position.height, 15.0f);
+}
+
+TEST_F(WindingTest, ParametersThatWouldSendTheMachineAwayAreRefused) {
+    const struct {
+        std::initializer_list<std::pair<ControlId, const char*>> fields;
+        const char* field;
+    } cases[] = {
+        {{{13, "0"}}, "КОЛИЧЕСТВО ПАЗОВ"},
+        {{{12, "0"}, {15, "0"}}, "ДИАМЕТР МАГНИТОПРОВОДА"},
+        {{{11, "NaN"}}, "ВЫСОТА МАГНИТОПРОВОДА"},
+        {{{18, "+Infinity"}}, "РАССТОЯНИЕ ДО КОЛЛЕКТОРА"},
+        {{{18, "3e9"}}, "РАССТОЯНИЕ ДО КОЛЛЕКТОРА"},
+        {{{14, "1e10"}}, "ГЛУБИНА ПАЗА"},
+        {{{16, "99999999999"}}, "КОЛИЧЕСТВО ПОЛЮСОВ В СЕКЦИИ"},
+        {{{37, "99999999999"}}, "ПОВОРОТ ДО НАМОТКИ"},
+        {{{39, "-99999999999"}}, "ПОВОРОТ ПОСЛЕ НАМОТКИ"},
+    };
+    wind();  // a good section first: what it left must stay
+    for (const auto& c : cases) {
+        SetUp();
+        wind();
+        setFields(c.fields);
+        app.state().position = {1.5f, 2.5f, 3.5f};
+        window.controls[ctl::kSectionProgress1].state = 40;
+        window.messages.clear();
+        EXPECT_TRUE(wind().empty()) << c.field;
+        ASSERT_EQ(window.messages.size(), 1u) << c.field;
+        EXPECT_NE(window.messages[0].find(c.field), std::string::npos) << window.messages[0];
+        EXPECT_EQ(app.state().lastWoundSection, 1);
+        EXPECT_EQ(app.state().position.height, 1.5f);
+        EXPECT_EQ(app.state().position.rotation, 3.5f);
+        EXPECT_EQ(window.state(ctl::kSectionProgress1), 40);
+        for (int i = 0; i < 4; ++i)
+            EXPECT_TRUE(window.enabled(ctl::kSection1 + i));
+    }
+}
+
+TEST_F(WindingTest, Staking) {
+    auto stake = [&] {
+        dev().written.clear();
+        window.click(ctl::kStake);
+        while (!window.scriptDone())
+            app.mainLoopPass();
+        app.mainLoopPass();
+        return dev().written;
+    };
+    auto strike = [](int power) {
+        return Lines{"G0 Z0 F" + std::to_string(3000 * power) + "\r\n", "G04 X0.1\r\n",
+                     "G0 Z20 F12000\r\n"};
+    };
+    auto expected = [&](int power, const std::vector<std::string>& angles) {
+        Lines lines{"G92 Z0 E0 \r\n", "G0 Z20 F5000\r\n"};
+        for (const auto& a : angles) {
+            for (const auto& l : strike(power))
+                lines.push_back(l);
+            lines.push_back("G0 E" + a + " F120000\r\n");
+        }
+        return lines;
+    };
+    setFields({{19, "1"}});
+    EXPECT_EQ(stake(), expected(1, {"360"}));
+    setFields({{19, "3"}});
+    window.controls[ctl::kStakingPower].state = 5;
+    EXPECT_EQ(stake(), expected(5, {"120", "240", "360"}));
+    setFields({{19, "7"}});
+    window.controls[ctl::kStakingPower].state = 10;
+    EXPECT_EQ(stake(), expected(10, {"51.4285697937", "102.8571395874", "154.2857208252",
+                                     "205.7142791748", "257.1428527832", "308.5714416504", "360"}));
+    EXPECT_EQ(app.state().position.rotation, 360.0f);
+    EXPECT_EQ(app.state().position.height, 20.0f);
+    setFields({{19, "12"}});
+    const Lines twelve = stake();
+    EXPECT_EQ(twelve.size(), 2u + 12 * 4);
+    EXPECT_EQ(twelve[5], "G0 E30 F120000\r\n");
+    for (const char* bars : {"0", "-4", ""}) {
+        setFields({{19, bars}});
+        EXPECT_TRUE(stake().empty()) << bars;
+    }
+}
+
+TEST_F(WindingTest, StartPosition) {
+    window.controls[18].text = "";
+    window.click(ctl::kStartPosition);
+    while (!window.scriptDone())
+        app.mainLoopPass();
+    app.mainLoopPass();
+    EXPECT_EQ(dev().written, (Lines{"G92 X0 Y0 Z0 E0\r\n", "M17\r\n", "G0 Y6 Z15 F3000\r\n"}));
+    for (ControlId id : windingControls())
+        EXPECT_TRUE(window.enabled(id)) << id;
+    EXPECT_EQ(app.state().position.height, 0.0f);
+
+    dev().written.clear();
+    window.controls[18].text = "2.5";
+    window.click(ctl::kStartPosition);
+    while (!window.scriptDone())
+        app.mainLoopPass();
+    EXPECT_EQ(dev().written.back(), "G0 Y4 Z15 F3000\r\n");
+}
+
+}  // namespace
+}  // namespace tarvel
