@@ -19,12 +19,12 @@ bool reportsFocus(ControlId id) {
 
 bool FakeWindow::create() {
     controls.clear();
-    for (const ControlSpec& spec : controlTable()) {
+    for (const ControlSpec& row : controlTable()) {
         FakeControl c;
-        c.text = spec.caption;
-        c.front = spec.front;
-        c.back = spec.back;
-        if (spec.kind == ControlKind::Trackbar) c.state = 1;
+        c.text = row.caption;
+        c.front = row.front;
+        c.back = row.back;
+        if (row.kind == ControlKind::Trackbar) c.state = 1;
         controls.push_back(c);
     }
     created = true;

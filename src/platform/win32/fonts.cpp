@@ -56,8 +56,8 @@ FontSet loadFonts() {
 
     HDC dc = GetDC(nullptr);
     for (int n = 0; n < kFontCount; ++n) {
-        const FontSpec& spec = fontTable()[static_cast<std::size_t>(n)];
-        std::wstring face = widen(spec.face);
+        const FontSpec& row = fontTable()[static_cast<std::size_t>(n)];
+        std::wstring face = widen(row.face);
         if (!installed(dc, face)) {
             // A missing vertical ("@") face would be replaced by some other vertical font that
             // draws Cyrillic sideways or as boxes: take the upright face, then the system's own.
@@ -80,7 +80,7 @@ FontSet loadFonts() {
                     break;
                 }
         }
-        set.fonts[static_cast<std::size_t>(n)] = makeFont(dc, face, spec.points, spec.bold);
+        set.fonts[static_cast<std::size_t>(n)] = makeFont(dc, face, row.points, row.bold);
     }
     ReleaseDC(nullptr, dc);
     return set;

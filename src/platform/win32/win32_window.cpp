@@ -41,12 +41,12 @@ struct ClassAndStyle {
     DWORD exStyle;
 };
 
-ClassAndStyle classAndStyle(const ControlSpec& spec) {
+ClassAndStyle classAndStyle(const ControlSpec& row) {
     const DWORD child = WS_CHILD | WS_VISIBLE;
-    switch (spec.kind) {
+    switch (row.kind) {
         case ControlKind::Label:
             return {WC_STATICW,
-                    child | SS_NOPREFIX | (spec.align == Align::Centre ? SS_CENTER : SS_LEFT), 0};
+                    child | SS_NOPREFIX | (row.align == Align::Centre ? SS_CENTER : SS_LEFT), 0};
         case ControlKind::TextField:
             return {WC_EDITW, child | WS_TABSTOP | ES_LEFT | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE};
         case ControlKind::NumberField:
@@ -59,7 +59,7 @@ ClassAndStyle classAndStyle(const ControlSpec& spec) {
                     WS_EX_CLIENTEDGE};
         case ControlKind::Button:
             return {WC_BUTTONW,
-                    child | WS_TABSTOP | BS_PUSHBUTTON | (spec.align == Align::Left ? BS_LEFT : 0),
+                    child | WS_TABSTOP | BS_PUSHBUTTON | (row.align == Align::Left ? BS_LEFT : 0),
                     0};
         case ControlKind::ProgressBar:
             return {PROGRESS_CLASSW, child, 0};
@@ -144,22 +144,22 @@ bool Win32Window::create() {
     return true;
 }
 
-HWND Win32Window::createControl(ControlId id, const ControlSpec& spec) {
+HWND Win32Window::createControl(ControlId id, const ControlSpec& row) {
     SettingScope scope(settingControl_);
-    const ClassAndStyle cs = classAndStyle(spec);
-    std::wstring caption = widen(spec.caption);
-    if (spec.font == 2 && fonts_.webdingsMissing) caption = arrowTriangle(spec.caption);
-    HWND control = CreateWindowExW(cs.exStyle, cs.className, caption.c_str(), cs.style, spec.rect.x,
-                                   spec.rect.y, spec.rect.width, spec.rect.height, window_.get(),
+    const ClassAndStyle cs = classAndStyle(row);
+    std::wstring caption = widen(row.caption);
+    if (row.font == 2 && fonts_.webdingsMissing) caption = arrowTriangle(row.caption);
+    HWND control = CreateWindowExW(cs.exStyle, cs.className, caption.c_str(), cs.style, row.rect.x,
+                                   row.rect.y, row.rect.width, row.rect.height, window_.get(),
                                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(kChildIdBase + id)),
                                    instance_, nullptr);
     if (!control) return nullptr;
     const auto index = static_cast<std::size_t>(id);
-    front_[index] = spec.front;
-    back_[index] = spec.back;
-    if (spec.back) backBrushes_[index].reset(CreateSolidBrush(toColorRef(*spec.back)));
-    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_.font(spec.font)), FALSE);
-    switch (spec.kind) {
+    front_[index] = row.front;
+    back_[index] = row.back;
+    if (row.back) backBrushes_[index].reset(CreateSolidBrush(toColorRef(*row.back)));
+    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_.font(row.font)), FALSE);
+    switch (row.kind) {
         case ControlKind::ProgressBar:
             SendMessageW(control, PBM_SETRANGE32, 0, 100);
             SendMessageW(control, PBM_SETPOS, 0, 0);

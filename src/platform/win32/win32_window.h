@@ -38,7 +38,7 @@ class Win32Window final : public Window {
   private:
     static LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
-    HWND createControl(ControlId id, const ControlSpec& spec);
+    HWND createControl(ControlId id, const ControlSpec& row);
     std::optional<ControlId> idOf(HWND hwnd) const;
     bool belongsToWindow(HWND hwnd) const;
     LRESULT colourLabel(HWND control, HDC dc);
