@@ -56,6 +56,7 @@ def percentile(values, p):
 def main():
     lines = int(sys.argv[1]) if len(sys.argv) > 1 else 2000
     env = dict(os.environ, WINEDEBUG="-all")
+    harness.end_wine_session()  # a session left on another display would end our programs
     display = harness.Display()
     logs = tempfile.mkdtemp(prefix="link-bench-")
     try:
@@ -102,6 +103,7 @@ def main():
         print("idle program: CPU %.1f %% of one core, wineserver %.1f %% (over 10 s)" %
               (100 * used / 10, 100 * server_used / 10))
     finally:
+        harness.end_wine_session()
         display.close()
 
 

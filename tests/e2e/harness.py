@@ -37,6 +37,18 @@ def wait_until(condition, what, deadline=DEADLINE, interval=0.05):
         time.sleep(interval)
 
 
+def end_wine_session():
+    """Ends the prefix's wineserver and the Wine processes it keeps (its desktop among them).
+
+    They stay connected to the display the session began on; a later program on another display
+    would find a dead desktop there and end at once.
+    """
+    prefix = os.environ.get("WINEPREFIX", os.path.join(ROOT, "build", "wineprefix"))
+    env = dict(os.environ, WINEPREFIX=prefix)
+    subprocess.run(["wineserver", "-k"], env=env, capture_output=True)
+    subprocess.run(["wineserver", "-w"], env=env, capture_output=True, timeout=60)
+
+
 class Display:
     """An Xvfb server on a display number of its own choosing."""
 
@@ -238,10 +250,12 @@ class ProgramTest(unittest.TestCase):
         for tool in ("Xvfb", "xdotool", "import", "wine"):
             if not shutil.which(tool):
                 raise unittest.SkipTest(tool + " is missing")
+        end_wine_session()
         cls.display = Display()
 
     @classmethod
     def tearDownClass(cls):
+        end_wine_session()
         cls.display.close()
 
     def simulator(self, port, *options):
