@@ -43,6 +43,16 @@ class LinkTest(ProgramTest):
         wait_until(lambda: len(sim.received()) == 2, "the typed line")
         self.assertEqual(sim.received()[1], "G0 Y12.5 Z-3 E45 ; test\r\n")
 
+    def test_an_ok_split_over_two_reads_or_after_long_text_acknowledges(self):
+        sim = self.simulator(3, "--split-ok", "--noise", "120")
+        program = self.start()
+        wait_until(lambda: sim.received() == [ZERO_LINE], "the zeroing line")
+        wait_until(lambda: program.shows_text(RESET), "the zeroing line acknowledged")
+        program.click_control(COMMAND_BOX)
+        program.type("M17")
+        program.click_control(SEND)
+        wait_until(lambda: sim.received() == [ZERO_LINE, "M17\r\n"], "the next line")
+
     def test_a_device_with_other_identification_is_passed_over(self):
         other = self.simulator(1, "--wrong-id")
         sim = self.simulator(4)
