@@ -7,6 +7,7 @@
 #include "app/window_ops.h"
 #include "fakes/fake_serial.h"
 #include "fakes/fake_window.h"
+#include "fakes/run_script.h"
 #include "ui/control_table.h"
 #include "winding/section_count.h"
 
@@ -20,12 +21,7 @@ using testing::FakeWindow;
 class AppTest : public ::testing::Test {
   protected:
     // Runs the main loop until the operator's script is used up.
-    void runScript() {
-        window.closeWhenIdle = false;
-        while (!window.scriptDone())
-            app.mainLoopPass();
-        app.mainLoopPass();  // takes the last event's consequences
-    }
+    void runScript() { testing::runScript(app, window); }
     void startUp() { ASSERT_TRUE(app.startUp()); }
 
     FakeWindow window;

@@ -5,6 +5,7 @@
 #include "app/app.h"
 #include "fakes/fake_serial.h"
 #include "fakes/fake_window.h"
+#include "fakes/run_script.h"
 #include "link/identification.h"
 #include "ui/control_table.h"
 
@@ -28,11 +29,7 @@ class LinkTest : public ::testing::Test {
         window.closeWhenIdle = false;
         ASSERT_TRUE(app.startUp());
     }
-    void runScript() {
-        while (!window.scriptDone())
-            app.mainLoopPass();
-        app.mainLoopPass();
-    }
+    void runScript() { testing::runScript(app, window); }
     bool manualEnabled() {
         for (ControlId id : manualControls())
             if (!window.enabled(id)) return false;

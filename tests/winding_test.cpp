@@ -5,6 +5,7 @@
 #include "app/app.h"
 #include "fakes/fake_serial.h"
 #include "fakes/fake_window.h"
+#include "fakes/run_script.h"
 #include "ui/control_table.h"
 #include "winding/section_cycle.h"
 
@@ -59,9 +60,7 @@ class WindingTest : public ::testing::Test {
     Lines wind(int section = 1) {
         dev().written.clear();
         window.click(ctl::kSection1 + section - 1);
-        while (!window.scriptDone())
-            app.mainLoopPass();
-        app.mainLoopPass();
+        testing::runScript(app, window);
         return dev().written;
     }
 
@@ -222,9 +221,7 @@ TEST_F(WindingTest, Staking) {
     auto stake = [&] {
         dev().written.clear();
         window.click(ctl::kStake);
-        while (!window.scriptDone())
-            app.mainLoopPass();
-        app.mainLoopPass();
+        testing::runScript(app, window);
         return dev().written;
     };
     auto strike = [](int power) {
@@ -264,9 +261,7 @@ TEST_F(WindingTest, Staking) {
 TEST_F(WindingTest, StartPosition) {
     window.controls[18].text = "";
     window.click(ctl::kStartPosition);
-    while (!window.scriptDone())
-        app.mainLoopPass();
-    app.mainLoopPass();
+    testing::runScript(app, window);
     EXPECT_EQ(dev().written, (Lines{"G92 X0 Y0 Z0 E0\r\n", "M17\r\n", "G0 Y6 Z15 F3000\r\n"}));
     for (ControlId id : windingControls())
         EXPECT_TRUE(window.enabled(id)) << id;
@@ -275,8 +270,7 @@ TEST_F(WindingTest, StartPosition) {
     dev().written.clear();
     window.controls[18].text = "2.5";
     window.click(ctl::kStartPosition);
-    while (!window.scriptDone())
-        app.mainLoopPass();
+    testing::runScript(app, window);
     EXPECT_EQ(dev().written.back(), "G0 Y4 Z15 F3000\r\n");
 }
 

@@ -1,0 +1,17 @@
+#pragma once
+
+#include "app/app.h"
+#include "fakes/fake_window.h"
+
+namespace tarvel::testing {
+
+// Runs the main loop until the operator's script is used up, then one pass more for the
+// consequences of the last event.
+inline void runScript(App& app, FakeWindow& window) {
+    window.closeWhenIdle = false;
+    while (!window.scriptDone())
+        app.mainLoopPass();
+    app.mainLoopPass();
+}
+
+}  // namespace tarvel::testing
