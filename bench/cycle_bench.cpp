@@ -8,8 +8,8 @@
 #include <cstdio>
 #include <string>
 
-#include "app/program_state.h"
 #include "link/command_exchange.h"
+#include "state/program_state.h"
 #include "ui/control_table.h"
 #include "winding/section_cycle.h"
 

@@ -7,13 +7,13 @@
 #include <cstdlib>
 #include <string>
 
-#include "app/program_state.h"
 #include "link/command_exchange.h"
 #include "link/serial_link.h"
 #include "numtext/numtext.h"
 #include "platform/win32/win32_clock.h"
 #include "platform/win32/win32_serial.h"
 #include "platform/win32/win32_window.h"
+#include "state/program_state.h"
 
 namespace {
 

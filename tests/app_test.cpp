@@ -4,10 +4,10 @@
 
 #include <set>
 
-#include "app/window_ops.h"
 #include "fakes/fake_serial.h"
 #include "fakes/fake_window.h"
 #include "fakes/run_script.h"
+#include "ui/control_groups.h"
 #include "ui/control_table.h"
 #include "winding/section_count.h"
 

@@ -1,6 +1,10 @@
 #include "app/app.h"
 
+#include "app/dispatch.h"
 #include "app/window_ops.h"
+#include "manual/readout.h"
+#include "state/event_wait.h"
+#include "ui/control_groups.h"
 #include "ui/control_table.h"
 
 namespace tarvel {
@@ -17,7 +21,8 @@ App::App(Window& window, SerialPort& port, Clock& clock)
       exchange_(window, port, clock, state_),
       link_(window, port, clock, state_, exchange_),
       cycles_(window, exchange_, state_),
-      setup_(window, exchange_, link_) {}
+      jogging_(window, exchange_, state_),
+      setup_(window, exchange_, link_, state_) {}
 
 int App::run() {
     if (startUp()) {
@@ -48,14 +53,19 @@ bool App::startUp() {
 
 void App::mainLoopPass() {
     state_.stopRequested = false;
-    // A key-down taken by the last wait (here or inside a handler) is acted on now.
-    if (state_.lastEvent.kind == EventKind::KeyDown) dispatchKey(state_.lastEvent.key);
+    // A key-down taken last by the previous wait (this loop's or a handler's) is acted on now;
+    // the ones a handler's wait took before it are lost, so a held key never runs on.
+    if (state_.lastEvent.kind == EventKind::KeyDown) {
+        dispatchKey(*this, state_.lastEvent.key);
+        refreshReadout();
+    }
 
-    const Event event = waitForEvent(kLoopWaitMs);
+    const Event event = waitForEvent(window_, state_, kLoopWaitMs);
     if (event.kind == EventKind::Timer) return;
     if (event.kind == EventKind::Control) {
         updateSectionLayout(window_, state_);
-        dispatchControl(event);
+        dispatchControl(*this, event);
+        refreshReadout();
     }
     // A handler's nested wait may have replaced the event: look at the last one taken.
     if (state_.lastEvent.kind == EventKind::Close) {
@@ -64,47 +74,8 @@ void App::mainLoopPass() {
     }
 }
 
-Event App::waitForEvent(int timeoutMs) {
-    state_.lastEvent = window_.waitForEvent(timeoutMs);
-    return state_.lastEvent;
-}
-
-void App::dispatchKey(int /*key*/) {}
-
-void App::dispatchControl(const Event& event) {
-    const ControlId id = event.control;
-    if (hasFocusEditing(id)) {
-        if (event.sub == ControlEventKind::FocusGained) fieldFocusGained(id);
-        if (event.sub == ControlEventKind::FocusLost) fieldFocusLost(id);
-    }
-    if (event.sub == ControlEventKind::Clicked) {
-        if (id == ctl::kRefresh) link_.reconnect();
-        if (id == ctl::kSend) exchange_.sendOperatorCommand();
-        if (id == ctl::kStartPosition) setup_.startPosition();
-        if (id == ctl::kStake) cycles_.stakeCommutator();
-        if (id >= ctl::kSection1 && id < ctl::kSection1 + 4) windSection(id - ctl::kSection1 + 1);
-    }
-    if (event.sub == ControlEventKind::TextChanged) {
-        if (id == ctl::kPoles) copyPolesToSections(window_);
-        if (id == ctl::kTurns) copyTurnsToSections(window_);
-    }
-}
-
-void App::windSection(int section) {
-    // No second cycle can be started while this one runs; the cycle enables them at its end.
-    for (int i = 0; i < 4; ++i)
-        window_.enable(ctl::kSection1 + i, false);
-    cycles_.windSection(section);
-    if (section == 2) state_.lastEvent = Event::none();
-}
-
-void App::fieldFocusGained(ControlId id) {
-    state_.savedFieldText = window_.text(id);
-    window_.setText(id, "");
-}
-
-void App::fieldFocusLost(ControlId id) {
-    if (window_.text(id).empty()) window_.setText(id, state_.savedFieldText);
+void App::refreshReadout() {
+    window_.setText(ctl::kReadout, positionReadout(state_.position));
 }
 
 }  // namespace tarvel

@@ -1,12 +1,13 @@
-// The program: start-up, the main loop and the dispatch of keys and control events.
+// The program: start-up, the main loop and the subsystems it hands events to.
 #pragma once
 
-#include "app/program_state.h"
 #include "link/command_exchange.h"
 #include "link/serial_link.h"
+#include "manual/jogging.h"
 #include "manual/setup_commands.h"
 #include "platform/serial.h"
 #include "platform/window.h"
+#include "state/program_state.h"
 #include "winding/section_cycle.h"
 
 namespace tarvel {
@@ -22,26 +23,24 @@ class App {
     bool startUp();
     void mainLoopPass();
 
-    // Waits for the next window event and keeps it as the last event.
-    Event waitForEvent(int timeoutMs);
-
+    // The subsystems, as the dispatch tables reach them.
+    Window& window() { return window_; }
     ProgramState& state() { return state_; }
     CommandExchange& exchange() { return exchange_; }
     SerialLink& link() { return link_; }
+    WindingCycles& cycles() { return cycles_; }
+    Jogging& jogging() { return jogging_; }
+    SetupCommands& setup() { return setup_; }
 
   private:
-    void dispatchKey(int key);
-    void dispatchControl(const Event& event);
-
-    void windSection(int section);
-    void fieldFocusGained(ControlId id);
-    void fieldFocusLost(ControlId id);
+    void refreshReadout();
 
     Window& window_;
     ProgramState state_;
     CommandExchange exchange_;
     SerialLink link_;
     WindingCycles cycles_;
+    Jogging jogging_;
     SetupCommands setup_;
 };
 

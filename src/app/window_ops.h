@@ -1,22 +1,20 @@
-// The small operations that keep the window consistent: section layout, copies of the common
-// pole and turn counts, enabling of the machine controls, section progress.
+// The small operations of the main loop that keep the window consistent: focus editing of the
+// parameter fields, copies of the common pole and turn counts, the section layout.
 #pragma once
 
-#include "app/program_state.h"
 #include "platform/window.h"
+#include "state/program_state.h"
 
 namespace tarvel {
 
+// A field with focus editing empties itself for typing and gets its text back when it is left
+// empty.
+void fieldFocusGained(Window& window, ProgramState& state, ControlId id);
+void fieldFocusLost(Window& window, ProgramState& state, ControlId id);
 void copyPolesToSections(Window& window);
 void copyTurnsToSections(Window& window);
-// Shows the section columns, buttons and bars for 1 to 4 sections per slot.
-void applySectionLayout(Window& window, int count);
 // Recomputes slotPitch and sectionCount from the fields and shows that layout; an empty or
 // non-positive number of slots changes nothing.
 void updateSectionLayout(Window& window, ProgramState& state);
-void disableMachineControls(Window& window);
-void enableManualControls(Window& window);
-void enableWindingControls(Window& window);
-void resetSectionProgress(Window& window);
 
 }  // namespace tarvel

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "numtext/reals.h"
+#include "state/event_wait.h"
 #include "ui/control_table.h"
 
 namespace tarvel {
@@ -42,8 +44,7 @@ void CommandExchange::sendLine(std::string_view line) {
     const std::int64_t writtenAt = clock_.nowMs();
     char buffer[kReadBufferSize];
     for (;;) {
-        const Event event = window_.waitForEvent(nextWaitMs(clock_.nowMs() - writtenAt));
-        state_.lastEvent = event;
+        const Event event = waitForEvent(window_, state_, nextWaitMs(clock_.nowMs() - writtenAt));
         if (event.isControl(ctl::kStop, ControlEventKind::Clicked)) {
             state_.stopRequested = true;
             state_.paused = false;
@@ -62,6 +63,23 @@ void CommandExchange::sendLine(std::string_view line) {
             port_.decode(received.substr(0, std::min(received.find('\0'), kReplyTextLimit)));
         if (scanner.feed(received)) return;
     }
+}
+
+bool CommandExchange::sendMove(std::string_view head, double target, std::string_view tail) {
+    if (!sendableNumber(target)) {
+        // After СТОП nothing goes out anyway, and the operator has already acted.
+        if (!state_.stopRequested) {
+            window_.showMessage("Команда «" + std::string(head) + "…» не отправлена: координата " +
+                                FormatReal(StoreReal(target)) +
+                                " вне допустимого диапазона станка. Проверьте введённые значения.");
+        }
+        return false;
+    }
+    std::string line(head);
+    line += FormatInteger(RoundToInt64(target));
+    line += tail;
+    sendLine(line);
+    return true;
 }
 
 void CommandExchange::sendOperatorCommand() {

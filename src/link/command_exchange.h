@@ -4,9 +4,10 @@
 #include <string>
 #include <string_view>
 
-#include "app/program_state.h"
+#include "link/line_sender.h"
 #include "platform/serial.h"
 #include "platform/window.h"
+#include "state/program_state.h"
 
 namespace tarvel {
 
@@ -21,15 +22,14 @@ class AcknowledgementScanner {
     bool lastWasO_ = false;
 };
 
-class CommandExchange {
+class CommandExchange final : public LineSender {
   public:
     CommandExchange(Window& window, SerialPort& port, Clock& clock, ProgramState& state);
 
-    // Sends one line (with its "\r\n") and waits until the controller acknowledges it or the
-    // operator presses СТОП. While waiting the window stays alive; only СТОП and ПАУЗА act.
-    // Returns at once, sending nothing, when no port is open or СТОП ended an earlier wait of
-    // the same operation.
-    void sendLine(std::string_view line);
+    // While a line waits for its acknowledgement the window stays alive; only СТОП and ПАУЗА
+    // act.
+    void sendLine(std::string_view line) override;
+    bool sendMove(std::string_view head, double target, std::string_view tail) override;
     // "Отправить": the command box's text as one line.
     void sendOperatorCommand();
 

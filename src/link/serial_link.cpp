@@ -1,8 +1,8 @@
 #include "link/serial_link.h"
 
-#include "app/window_ops.h"
 #include "link/identification.h"
 #include "numtext/numtext.h"
+#include "ui/control_groups.h"
 #include "ui/control_table.h"
 
 namespace tarvel {
@@ -13,8 +13,8 @@ constexpr int kPollMs = 10;
 }  // namespace
 
 SerialLink::SerialLink(Window& window, SerialPort& port, Clock& clock, ProgramState& state,
-                       CommandExchange& exchange)
-    : window_(window), port_(port), clock_(clock), state_(state), exchange_(exchange) {}
+                       LineSender& sender)
+    : window_(window), port_(port), clock_(clock), state_(state), sender_(sender) {}
 
 void SerialLink::reconnect() {
     if (port_.isOpen()) {
@@ -66,7 +66,7 @@ void SerialLink::setStartPosition() {
     state_.position.length = 0;
     state_.position.height = 0;
     state_.position.rotation = 0;
-    exchange_.sendLine("G92 X0 Y0 Z0 E0\r\n");
+    sender_.sendLine("G92 X0 Y0 Z0 E0\r\n");
     enableManualControls(window_);
 }
 

@@ -1,25 +1,26 @@
 // Finding the controller on the COM ports and keeping its connection.
 #pragma once
 
-#include "app/program_state.h"
-#include "link/command_exchange.h"
+#include "link/connection.h"
+#include "link/line_sender.h"
 #include "platform/serial.h"
 #include "platform/window.h"
+#include "state/program_state.h"
 
 namespace tarvel {
 
-class SerialLink {
+class SerialLink final : public Connection {
   public:
     SerialLink(Window& window, SerialPort& port, Clock& clock, ProgramState& state,
-               CommandExchange& exchange);
+               LineSender& sender);
 
     // "Обновить": closes the port, shows "Не подключен", searches from firstPortToTry and, when
     // the controller answers, declares the start position.
-    void reconnect();
+    void reconnect() override;
     // Opens COM ports from firstPortToTry up to COM256 and keeps the first that identifies itself.
     void connectController();
     // Declares the present machine position as zero on both sides and enables the manual controls.
-    void setStartPosition();
+    void setStartPosition() override;
     // Closes the port, if one is open (at the end of the program).
     void close();
 
@@ -36,7 +37,7 @@ class SerialLink {
     SerialPort& port_;
     Clock& clock_;
     ProgramState& state_;
-    CommandExchange& exchange_;
+    LineSender& sender_;
 };
 
 }  // namespace tarvel

@@ -1,24 +1,38 @@
-// The set-up commands of the manual panel.
+// The set-up commands of the manual panel: zero setting, start position, parking, workpiece
+// change, emergency reset and the step to the next slot.
 #pragma once
 
-#include "link/command_exchange.h"
-#include "link/serial_link.h"
+#include "link/connection.h"
+#include "link/line_sender.h"
 #include "platform/window.h"
+#include "state/program_state.h"
 
 namespace tarvel {
 
 class SetupCommands {
   public:
-    SetupCommands(Window& window, CommandExchange& exchange, SerialLink& link);
+    SetupCommands(Window& window, LineSender& sender, Connection& connection, ProgramState& state);
 
+    // "ДЛИНА 0", "ВЫСОТА 0", "ПОВОРОТ 0": the present position of one axis becomes its zero.
+    void zeroAxis(ControlId button);
     // "УСТАНОВИТЬ НАЧАЛЬНУЮ ПОЗИЦИЮ": declares the zero, enables the winding controls, powers
     // the motors and moves to the start of the stroke at height 15.
     void startPosition();
+    // "ПАРКОВКА": homes height and length; the tracked position keeps its values.
+    void park();
+    // "ЗАМЕНА": homes the height, frees the length motor and takes its position as zero.
+    void changeWorkpiece();
+    // "СБРОС": emergency stop of the controller, then a new search for it.
+    void emergencyReset();
+    // "ДАЛЕЕ": after a wound section, finishes the turn of the workpiece and, after the last
+    // section of the slot, steps it by one slot.
+    void nextPosition();
 
   private:
     Window& window_;
-    CommandExchange& exchange_;
-    SerialLink& link_;
+    LineSender& sender_;
+    Connection& connection_;
+    ProgramState& state_;
 };
 
 }  // namespace tarvel

@@ -1,7 +1,5 @@
 #include "winding/parameters.h"
 
-#include <cmath>
-
 #include "numtext/reals.h"
 #include "ui/control_table.h"
 
@@ -54,12 +52,6 @@ std::int64_t readBarCount(const Window& window) {
 
 double yStartTarget(float commutatorDistance) {
     return 6.0 - static_cast<double>(commutatorDistance);
-}
-
-bool sendableTarget(double value) {
-    if (!std::isfinite(value)) return false;
-    const std::int64_t nearest = RoundToInt64(value);
-    return nearest >= -2147483648LL && nearest <= 2147483647LL;
 }
 
 }  // namespace tarvel

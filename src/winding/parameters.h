@@ -38,8 +38,4 @@ std::int64_t readBarCount(const Window& window);
 // Start of the Y stroke: 6 - L, to the nearest whole millimetre.
 double yStartTarget(float commutatorDistance);
 
-// True when a target reaches the controller as the number it is: finite, and its nearest
-// integer within the signed 32-bit range.
-bool sendableTarget(double value);
-
 }  // namespace tarvel

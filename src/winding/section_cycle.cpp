@@ -3,20 +3,17 @@
 #include <cmath>
 
 #include "numtext/reals.h"
+#include "ui/control_groups.h"
 #include "ui/control_table.h"
 
 namespace tarvel {
 namespace {
 
 constexpr double kDipFraction = static_cast<double>(0.4f);  // taken as the single 0.4
-constexpr int kFirstSectionButton = ctl::kSection1;
 
-// The integer text form of a real target, as every word of the cycles carries it.
-std::string word(float value) {
-    return FormatInteger(RoundToInt64(value));
-}
-std::string word(std::int64_t value) {
-    return FormatInteger(value);
+// The feed word that ends a line of a turn.
+std::string feedTail(std::int64_t feed) {
+    return " F" + FormatInteger(feed) + "\r\n";
 }
 
 std::string fieldMessage(const char* label) {
@@ -49,43 +46,45 @@ SectionGeometry computeSectionGeometry(const CommonParameters& p) {
 std::optional<std::string> sectionRefusal(const CommonParameters& p, float rotationBefore,
                                           float rotationAfter) {
     const double h = p.coreHeight, l = p.commutatorDistance;
-    if (!sendableTarget(yStartTarget(p.commutatorDistance)))
+    if (!sendableNumber(yStartTarget(p.commutatorDistance)))
         return fieldMessage("РАССТОЯНИЕ ДО КОЛЛЕКТОРА");
-    if (!sendableTarget(h + l - 6.0)) {
+    if (!sendableNumber(h + l - 6.0)) {
         return fieldMessage(std::isfinite(p.coreHeight) ? "РАССТОЯНИЕ ДО КОЛЛЕКТОРА"
                                                         : "ВЫСОТА МАГНИТОПРОВОДА");
     }
     const SectionGeometry g = computeSectionGeometry(p);
-    if (!sendableTarget(g.dipDepth)) return fieldMessage("ГЛУБИНА ПАЗА");
-    if (!sendableTarget(g.eStart)) {
+    if (!sendableNumber(g.dipDepth)) return fieldMessage("ГЛУБИНА ПАЗА");
+    if (!sendableNumber(g.eStart)) {
         return fieldMessage(unusable(p.coreDiameter) ? "ДИАМЕТР МАГНИТОПРОВОДА" : "ШИРИНА ПАЗА");
     }
-    if (!sendableTarget(g.eThrow)) {
+    if (!sendableNumber(g.eThrow)) {
         return fieldMessage(unusable(p.slots) ? "КОЛИЧЕСТВО ПАЗОВ" : "КОЛИЧЕСТВО ПОЛЮСОВ В СЕКЦИИ");
     }
-    if (!sendableTarget(rotationBefore)) return fieldMessage("ПОВОРОТ ДО НАМОТКИ (°)");
-    if (!sendableTarget(rotationAfter)) return fieldMessage("ПОВОРОТ ПОСЛЕ НАМОТКИ (°)");
+    if (!sendableNumber(rotationBefore)) return fieldMessage("ПОВОРОТ ДО НАМОТКИ (°)");
+    if (!sendableNumber(rotationAfter)) return fieldMessage("ПОВОРОТ ПОСЛЕ НАМОТКИ (°)");
     return std::nullopt;
 }
 
-WindingCycles::WindingCycles(Window& window, CommandExchange& exchange, ProgramState& state)
-    : window_(window), exchange_(exchange), state_(state) {}
+WindingCycles::WindingCycles(Window& window, LineSender& sender, ProgramState& state)
+    : window_(window), sender_(sender), state_(state) {}
 
 void WindingCycles::setProgress(int section, std::int32_t percent) {
     window_.setState(ctl::kCycleProgress, percent);
     window_.setState(ctl::kSectionProgress1 + section - 1, percent);
 }
 
+void WindingCycles::move(float TrackedPosition::*axis, std::string_view head, double target,
+                         std::string_view tail) {
+    state_.position.*axis = StoreReal(target);
+    sender_.sendMove(head, target, tail);
+}
+
 void WindingCycles::windSection(int k) {
-    auto enableSectionButtons = [this] {
-        for (int i = 0; i < 4; ++i)
-            window_.enable(kFirstSectionButton + i, true);
-    };
     const CommonParameters p = readCommonParameters(window_);
     // Nothing may reach the machine that sends it to the end of its travel.
     if (auto refusal = sectionRefusal(p, readRotationBefore(window_), readRotationAfter(window_))) {
         window_.showMessage(*refusal);
-        enableSectionButtons();
+        setSectionButtonsEnabled(window_, true);
         return;
     }
 
@@ -94,75 +93,75 @@ void WindingCycles::windSection(int k) {
     state_.paused = false;
     state_.lastWoundSection = 0;
     const SectionGeometry g = computeSectionGeometry(p);
-    TrackedPosition& at = state_.position;
-
     const int speed = readWindingSpeed(window_);
     state_.accelStart = LowBits32(static_cast<std::int64_t>(speed) * 300);
     state_.accelRun = LowBits32(static_cast<std::int64_t>(speed) * 1200);
 
-    // Approach, at fixed feeds.
-    at.rotation = 0;
-    send("G92 E0\r\n");
-    send("M201 Y" + word(std::int64_t{state_.accelStart}) + "\r\n");
-    at.length = static_cast<float>(g.yStart);
-    send("G0 Y" + word(std::int64_t{g.yStart}) + " F15000\r\n");
-    at.height = g.dipDepth;
-    send("G0 Z" + word(g.dipDepth) + " F15000\r\n");
-    // Read only now, as the operator may still be typing it: checked again.
-    const float before = readRotationBefore(window_);
-    at.rotation = before;
-    if (sendableTarget(before)) send("G0 E" + word(before) + " F15000\r\n");
-    at.height = 0;
-    send("G0 Z0 F15000\r\n");
-    at.rotation = 0;
-    send("G92 E0\r\n");  // the angle reached is the zero of the section
-
+    approach(g);
     const std::int32_t turns = readTurns(window_, k);
     // 64-bit counting: a count near the 32-bit limit neither overflows nor shows wrong progress.
     for (std::int64_t i = 1; i <= turns; ++i) {
         setProgress(k, static_cast<std::int32_t>(i * 100 / turns));
-        const int turnSpeed = readWindingSpeed(window_);
-        state_.feedE = LowBits32(static_cast<std::int64_t>(turnSpeed) * 22000);
-        state_.feedYZ = LowBits32(static_cast<std::int64_t>(turnSpeed) * 12000);
-        const std::string feedE = " F" + word(std::int64_t{state_.feedE}) + "\r\n";
-        const std::string feedYZ = " F" + word(std::int64_t{state_.feedYZ}) + "\r\n";
-        if (i == 1) send("M201 Y" + word(std::int64_t{state_.accelStart}) + "\r\n");
-        if (i == 2) send("M201 Y" + word(std::int64_t{state_.accelRun}) + "\r\n");
-        at.height = 0;
-        at.rotation = g.eStart;
-        send("G0 Z0 E" + word(g.eStart) + feedE);
-        at.length = static_cast<float>(g.yEnd);
-        send("G0 Y" + word(std::int64_t{g.yEnd}) + feedYZ);
-        at.height = g.dipDepth;
-        send("G0 Z" + word(g.dipDepth) + feedYZ);
-        at.rotation = g.eThrow;
-        send("G0 E" + word(g.eThrow) + feedE);
-        at.height = 0;
-        send("G0 Z0" + feedYZ);
-        at.length = static_cast<float>(g.yStart);
-        send("G0 Y" + word(std::int64_t{g.yStart}) + feedYZ);
-        at.height = g.dipDepth;
-        send("G0 Z" + word(g.dipDepth) + feedYZ);
-        if (i < turns) {
-            at.rotation = 0;
-            send("G0 E0" + feedE);
-            at.height = 0;
-            send("G0 Z0" + feedYZ);
-        }
+        windTurn(g, i, i == turns);
     }
-
-    // Departure.
-    at.height = g.dipDepth;
-    send("G0 Z" + word(g.dipDepth) + " F" + word(std::int64_t{state_.feedYZ}) + "\r\n");
-    const float after = readRotationAfter(window_);
-    at.rotation = after;
-    if (sendableTarget(after)) send("G0 E" + word(after) + " F15000\r\n");
-    at.height = 15;
-    send("G0 Z15 F15000\r\n");
+    depart(g);
 
     state_.lastWoundSection = k;
-    enableSectionButtons();
+    setSectionButtonsEnabled(window_, true);
     window_.setState(ctl::kCycleProgress, 0);
+}
+
+// To the start of the stroke at fixed feeds, down to the dip, turned by the rotation before
+// winding, which becomes the zero of the section.
+void WindingCycles::approach(const SectionGeometry& g) {
+    TrackedPosition& at = state_.position;
+    at.rotation = 0;
+    send("G92 E0\r\n");
+    send("M201 Y" + FormatInteger(state_.accelStart) + "\r\n");
+    move(&TrackedPosition::length, "G0 Y", g.yStart, " F15000\r\n");
+    move(&TrackedPosition::height, "G0 Z", g.dipDepth, " F15000\r\n");
+    // Read only now, as the operator may still be typing it.
+    move(&TrackedPosition::rotation, "G0 E", readRotationBefore(window_), " F15000\r\n");
+    at.height = 0;
+    send("G0 Z0 F15000\r\n");
+    at.rotation = 0;
+    send("G92 E0\r\n");
+}
+
+// One turn: out along the core, across by the span, back; the last turn stays in the slot.
+void WindingCycles::windTurn(const SectionGeometry& g, std::int64_t turn, bool last) {
+    // The speed is read at every turn, so the operator can change it while winding.
+    const int speed = readWindingSpeed(window_);
+    state_.feedE = LowBits32(static_cast<std::int64_t>(speed) * 22000);
+    state_.feedYZ = LowBits32(static_cast<std::int64_t>(speed) * 12000);
+    const std::string feedE = feedTail(state_.feedE);
+    const std::string feedYZ = feedTail(state_.feedYZ);
+    if (turn == 1) send("M201 Y" + FormatInteger(state_.accelStart) + "\r\n");
+    if (turn == 2) send("M201 Y" + FormatInteger(state_.accelRun) + "\r\n");
+
+    TrackedPosition& at = state_.position;
+    at.height = 0;
+    move(&TrackedPosition::rotation, "G0 Z0 E", g.eStart, feedE);
+    move(&TrackedPosition::length, "G0 Y", g.yEnd, feedYZ);
+    move(&TrackedPosition::height, "G0 Z", g.dipDepth, feedYZ);
+    move(&TrackedPosition::rotation, "G0 E", g.eThrow, feedE);
+    at.height = 0;
+    send("G0 Z0" + feedYZ);
+    move(&TrackedPosition::length, "G0 Y", g.yStart, feedYZ);
+    move(&TrackedPosition::height, "G0 Z", g.dipDepth, feedYZ);
+    if (last) return;
+    at.rotation = 0;
+    send("G0 E0" + feedE);
+    at.height = 0;
+    send("G0 Z0" + feedYZ);
+}
+
+// Down to the dip at the last feed, turned by the rotation after winding, up to height 15.
+void WindingCycles::depart(const SectionGeometry& g) {
+    move(&TrackedPosition::height, "G0 Z", g.dipDepth, feedTail(state_.feedYZ));
+    move(&TrackedPosition::rotation, "G0 E", readRotationAfter(window_), " F15000\r\n");
+    state_.position.height = 15;
+    send("G0 Z15 F15000\r\n");
 }
 
 void WindingCycles::stakeCommutator() {
@@ -175,7 +174,7 @@ void WindingCycles::stakeCommutator() {
     send("G0 Z20 F5000\r\n");
     for (std::int64_t i = 1; i <= LowBits32(readBarCount(window_)); ++i) {
         const std::int64_t feed = std::int64_t{3000} * readStakingPower(window_);
-        send("G0 Z0 F" + word(feed) + "\r\n");
+        send("G0 Z0 F" + FormatInteger(feed) + "\r\n");
         send("G04 X0.1\r\n");
         at.height = 20;
         send("G0 Z20 F12000\r\n");

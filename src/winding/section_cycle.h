@@ -6,9 +6,9 @@
 #include <optional>
 #include <string>
 
-#include "app/program_state.h"
-#include "link/command_exchange.h"
+#include "link/line_sender.h"
 #include "platform/window.h"
+#include "state/program_state.h"
 #include "winding/parameters.h"
 
 namespace tarvel {
@@ -31,7 +31,7 @@ std::optional<std::string> sectionRefusal(const CommonParameters& p, float rotat
 
 class WindingCycles {
   public:
-    WindingCycles(Window& window, CommandExchange& exchange, ProgramState& state);
+    WindingCycles(Window& window, LineSender& sender, ProgramState& state);
 
     // Winds section k (1 to 4) and enables the four section buttons again.
     void windSection(int section);
@@ -39,11 +39,18 @@ class WindingCycles {
     void stakeCommutator();
 
   private:
-    void send(const std::string& line) { exchange_.sendLine(line); }
+    void approach(const SectionGeometry& g);
+    void windTurn(const SectionGeometry& g, std::int64_t turn, bool last);
+    void depart(const SectionGeometry& g);
+    // The tracked position takes the target before the line goes out, as the machine stands
+    // there once the controller has carried it out.
+    void move(float TrackedPosition::*axis, std::string_view head, double target,
+              std::string_view tail);
+    void send(const std::string& line) { sender_.sendLine(line); }
     void setProgress(int section, std::int32_t percent);
 
     Window& window_;
-    CommandExchange& exchange_;
+    LineSender& sender_;
     ProgramState& state_;
 };
 

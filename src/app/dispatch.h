@@ -1,0 +1,30 @@
+// The dispatch of keys and control events, as data: the main loop looks an event up in these
+// tables and runs every row that matches.
+#pragma once
+
+#include <span>
+
+#include "platform/window.h"
+
+namespace tarvel {
+
+class App;
+
+using Action = void (*)(App& app, ControlId id);
+
+// A control, or a range of controls, the event that it reacts to and what it does.
+struct Route {
+    ControlId first;
+    ControlId last;
+    ControlEventKind event;
+    Action action;
+};
+
+std::span<const Route> controlRoutes();
+
+// Runs every route of the event's control and sub-kind.
+void dispatchControl(App& app, const Event& event);
+// Jogs when the key has a row in the key table; any other key does nothing.
+void dispatchKey(App& app, int key);
+
+}  // namespace tarvel

@@ -1,0 +1,35 @@
+// The one way the operations reach the controller: a line at a time, each acknowledged before
+// the next is written. The winding cycles and the manual panel know only this.
+#pragma once
+
+#include <string_view>
+
+#include "numtext/reals.h"
+
+namespace tarvel {
+
+class LineSender {
+  public:
+    virtual ~LineSender() = default;
+
+    // Sends one line ("\r\n" included) and returns once the controller has acknowledged it or
+    // the operator has pressed СТОП; at once, sending nothing, when no port is open or СТОП ended
+    // an earlier wait of the same operation.
+    virtual void sendLine(std::string_view line) = 0;
+
+    // Sends head + target + tail, the target as a whole number (nearest, halves to the even
+    // neighbour). A target the controller cannot take as that number is not sent and the
+    // operator is told; false then. Every move goes through here.
+    virtual bool sendMove(std::string_view head, double target, std::string_view tail) = 0;
+};
+
+// True when a target reaches the controller as the number it is: finite, and its nearest
+// integer within the signed 32-bit range. -2147483648 is out as well: it is what a failed
+// rounding gives, so on the wire it could never be told from one.
+inline bool sendableNumber(double value) {
+    if (!std::isfinite(value)) return false;
+    const std::int64_t nearest = RoundToInt64(value);
+    return nearest >= -2147483647LL && nearest <= 2147483647LL;
+}
+
+}  // namespace tarvel

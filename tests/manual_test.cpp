@@ -1,0 +1,416 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <set>
+#include <variant>
+
+#include "app/app.h"
+#include "app/dispatch.h"
+#include "fakes/fake_serial.h"
+#include "fakes/fake_window.h"
+#include "fakes/run_script.h"
+#include "ui/control_table.h"
+
+namespace tarvel {
+namespace {
+
+using testing::controller;
+using testing::controllerIdentification;
+using testing::FakeClock;
+using testing::FakeDevice;
+using testing::FakeSerialPort;
+using testing::FakeWindow;
+using Lines = std::vector<std::string>;
+using Fields = std::vector<std::pair<ControlId, const char*>>;
+
+constexpr int kLeft = 37, kUp = 38, kRight = 39, kDown = 40, kPlus = 107, kMinus = 109;
+
+struct Key {
+    int code;
+};
+struct Click {
+    ControlId id;
+};
+using Input = std::variant<Key, Click>;
+
+class ManualTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        window.clock = &clock;
+        window.closeWhenIdle = false;
+        port.devices["COM1"] = controller(controllerIdentification());
+        ASSERT_TRUE(app.startUp());
+        // As after "УСТАНОВИТЬ НАЧАЛЬНУЮ ПОЗИЦИЮ".
+        for (ControlId id : windingControls())
+            window.controls[id].enabled = true;
+        dev().written.clear();
+        window.messages.clear();
+    }
+    FakeDevice& dev() { return port.devices.at("COM1"); }
+    void setFields(const Fields& fields) {
+        for (const auto& [id, text] : fields)
+            window.controls[id].text = text;
+    }
+    // Each input on its own, as an operator presses one after the other's line was answered.
+    Lines press(const std::vector<Input>& inputs) {
+        dev().written.clear();
+        for (const Input& input : inputs) {
+            if (const Key* k = std::get_if<Key>(&input)) window.key(k->code);
+            if (const Click* c = std::get_if<Click>(&input)) window.click(c->id);
+            testing::runScript(app, window);
+        }
+        return dev().written;
+    }
+    const TrackedPosition& at() { return app.state().position; }
+    std::string readout() { return window.text(ctl::kReadout); }
+
+    FakeWindow window;
+    FakeSerialPort port;
+    FakeClock clock;
+    App app{window, port, clock};
+};
+
+const float kSlotOfSeven = static_cast<float>(360.0 / 7.0);
+
+TEST_F(ManualTest, JogsAndRotationButtons) {
+    const struct {
+        const char* name;
+        Fields fields;
+        std::vector<Input> inputs;
+        Lines lines;
+        TrackedPosition end;  // height, length, rotation
+    } cases[] = {
+        {"keypad + three times, then button -",
+         {},
+         {Key{kPlus}, Key{kPlus}, Key{kPlus}, Click{ctl::kJogHeightDown}},
+         {"G0 Z1F1500\r\n", "G0 Z2F1500\r\n", "G0 Z3F1500\r\n", "G0 Z1F1500\r\n"},
+         {1, 0, 0}},
+        {"keypad - and button +",
+         {},
+         {Key{kMinus}, Click{ctl::kJogHeightUp}},
+         {"G0 Z-1F1500\r\n", "G0 Z9F1500\r\n"},
+         {9, 0, 0}},
+        {"arrow right six times: whole degrees on the wire",
+         {},
+         {Key{kRight}, Key{kRight}, Key{kRight}, Key{kRight}, Key{kRight}, Key{kRight}},
+         {"G0 E0F15000\r\n", "G0 E1F15000\r\n", "G0 E2F15000\r\n", "G0 E2F15000\r\n",
+          "G0 E2F15000\r\n", "G0 E3F15000\r\n"},
+         {0, 0, 3}},
+        {"arrow left from 0: -0.5 goes out as the even 0",
+         {},
+         {Key{kLeft}},
+         {"G0 E0F15000\r\n"},
+         {0, 0, -0.5f}},
+        {"arrows up and down, length buttons",
+         {},
+         {Key{kUp}, Key{kUp}, Key{kDown}, Click{ctl::kJogLengthUp}, Click{ctl::kJogLengthDown},
+          Click{ctl::kJogLengthDown}},
+         {"G0 Y1F1500\r\n", "G0 Y2F1500\r\n", "G0 Y1F1500\r\n", "G0 Y6F1500\r\n", "G0 Y1F1500\r\n",
+          "G0 Y-4F1500\r\n"},
+         {0, -4, 0}},
+        {"rotation jog buttons",
+         {},
+         {Click{ctl::kJogRotationUp}, Click{ctl::kJogRotationDown}, Click{ctl::kJogRotationDown}},
+         {"G0 E10F15000\r\n", "G0 E0F15000\r\n", "G0 E-10F15000\r\n"},
+         {0, 0, -10}},
+        {">> with 7 slots twice, then <<",
+         {{13, "7"}},
+         {Click{102}, Click{102}, Click{103}},
+         {"G0 E51F15000\r\n", "G0 E103F15000\r\n", "G0 E51F15000\r\n"},
+         {0, 0, kSlotOfSeven}},
+        {">> with an empty slot field: no pitch yet, the same target again",
+         {{13, ""}},
+         {Click{102}, Click{102}},
+         {"G0 E0F15000\r\n", "G0 E0F15000\r\n"},
+         {0, 0, 0}},
+        {"absolute angles, 360 twice",
+         {},
+         {Click{101}, Click{101}, Click{98}, Click{99}, Click{100}, Click{97}},
+         {"G0 E360F15000\r\n", "G0 E360F15000\r\n", "G0 E-180F15000\r\n", "G0 E-360F15000\r\n",
+          "G0 E180F15000\r\n", "G0 E0F15000\r\n"},
+         {0, 0, 0}},
+        {"ДЛИНА 0 after jogging the length to 12",
+         {},
+         {Click{ctl::kJogLengthUp}, Click{ctl::kJogLengthUp}, Key{kUp}, Key{kUp},
+          Click{ctl::kLengthZero}},
+         {"G0 Y5F1500\r\n", "G0 Y10F1500\r\n", "G0 Y11F1500\r\n", "G0 Y12F1500\r\n", "G92 Y0\r\n"},
+         {0, 0, 0}},
+        {"ВЫСОТА 0 and ПОВОРОТ 0 zero their axis only",
+         {},
+         {Key{kPlus}, Key{kRight}, Key{kRight}, Key{kUp}, Click{ctl::kHeightZero},
+          Click{ctl::kRotationZero}},
+         {"G0 Z1F1500\r\n", "G0 E0F15000\r\n", "G0 E1F15000\r\n", "G0 Y1F1500\r\n", "G92 Z0\r\n",
+          "G92 E0\r\n"},
+         {0, 1, 0}},
+        {"ПАРКОВКА keeps the jogged position",
+         {},
+         {Key{kPlus}, Key{kUp}, Click{ctl::kPark}},
+         {"G0 Z1F1500\r\n", "G0 Y1F1500\r\n", "G28 Z Y\r\n"},
+         {1, 1, 0}},
+        {"ЗАМЕНА: home Z, free Y, Y is the new zero",
+         {},
+         {Key{kPlus}, Key{kUp}, Click{ctl::kChange}},
+         {"G0 Z1F1500\r\n", "G0 Y1F1500\r\n", "G28 Z\r\n", "M84 Y\r\n", "G92 Y0\r\n"},
+         {1, 0, 0}},
+        {"the + and - of the main keyboard and other keys do not jog",
+         {},
+         {Key{187}, Key{189}, Key{65}, Key{13}},
+         {},
+         {0, 0, 0}},
+    };
+    for (const auto& c : cases) {
+        SetUp();
+        setFields(c.fields);
+        EXPECT_EQ(press(c.inputs), c.lines) << c.name;
+        EXPECT_EQ(at().height, c.end.height) << c.name;
+        EXPECT_EQ(at().length, c.end.length) << c.name;
+        EXPECT_EQ(at().rotation, c.end.rotation) << c.name;
+        EXPECT_TRUE(window.messages.empty()) << c.name;
+    }
+}
+
+TEST_F(ManualTest, ReadoutFollowsEveryKeyAndControlEvent) {
+    press({Key{kRight}, Key{kRight}, Key{kRight}, Key{kRight}, Key{kRight}, Key{kRight}});
+    EXPECT_EQ(readout(), "Текущее положение:\r\nВысота: 0мм\r\nДлина: 0мм\r\nПоворот: 3°\r\n");
+    press({Key{kLeft}, Key{kPlus}, Click{ctl::kJogLengthDown}});
+    EXPECT_EQ(readout(), "Текущее положение:\r\nВысота: 1мм\r\nДлина: -5мм\r\nПоворот: 2.5°\r\n");
+    // Any control event rewrites it, even one without an action.
+    app.state().position.height = 0.25f;
+    window.focus(ctl::kCommandBox);
+    testing::runScript(app, window);
+    EXPECT_EQ(readout(),
+              "Текущее положение:\r\nВысота: 0.25мм\r\nДлина: -5мм\r\nПоворот: 2.5°\r\n");
+}
+
+TEST_F(ManualTest, WithoutAControllerOnlyTheTrackedPositionMoves) {
+    app.link().close();
+    window.controls[13].text = "12";
+    const Lines lines = press({Key{kRight}, Key{kUp}, Key{kPlus}, Click{102}, Click{101}});
+    EXPECT_TRUE(lines.empty());
+    EXPECT_EQ(at().rotation, 360.0f);
+    EXPECT_EQ(readout(), "Текущее положение:\r\nВысота: 1мм\r\nДлина: 1мм\r\nПоворот: 360°\r\n");
+}
+
+TEST_F(ManualTest, RotationButtonsResetTheSectionBars) {
+    for (int k = 0; k < 4; ++k)
+        window.controls[ctl::kSectionProgress1 + k].state = 100;
+    press({Click{ctl::kJogRotationUp}});
+    EXPECT_EQ(window.state(ctl::kSectionProgress1), 100);  // a jog leaves them
+    press({Click{100}});
+    for (int k = 0; k < 4; ++k)
+        EXPECT_EQ(window.state(ctl::kSectionProgress1 + k), 0);
+}
+
+TEST_F(ManualTest, NextPosition) {
+    const struct {
+        const char* name;
+        Fields fields;  // slots 13, bars 19, direction 20, laying order 21, rotation before 37
+        int lastWound;
+        float rotation;
+        Lines lines;
+        float end;
+        bool barsReset;
+        bool refused = false;
+    } cases[] = {
+        {"before any section", {{13, "10"}, {19, "10"}}, 0, 250, {}, 250, false},
+        {"after the last section: full turn, then one slot",
+         {{13, "10"}, {19, "10"}},
+         1,
+         250,
+         {"G0 E360 F15000\r\n", "G0 E396 F15000\r\n"},
+         396,
+         true},
+        {"after section 1 of two: the turn only",
+         {{13, "10"}, {19, "20"}},
+         1,
+         250,
+         {"G0 E360 F15000\r\n"},
+         360,
+         false},
+        {"rotation 0, laying order 1, 12 slots",
+         {{13, "12"}, {19, "12"}, {21, "1"}},
+         1,
+         0,
+         {"G0 E-30 F15000\r\n"},
+         -30,
+         true},
+        {"anticlockwise: a forward turn goes back to 0",
+         {{13, "12"}, {19, "24"}, {20, "1"}},
+         2,
+         100,
+         {"G0 E0 F15000\r\n", "G0 E30 F15000\r\n"},
+         30,
+         true},
+        {"anticlockwise, turned back: on to -360",
+         {{13, "12"}, {19, "12"}, {20, "1"}},
+         1,
+         -100,
+         {"G0 E-360 F15000\r\n", "G0 E-330 F15000\r\n"},
+         -330,
+         true},
+        {"clockwise, turned back: to 0",
+         {{13, "12"}, {19, "12"}},
+         1,
+         -100,
+         {"G0 E0 F15000\r\n", "G0 E30 F15000\r\n"},
+         30,
+         true},
+        {"direction 2: no finishing turn",
+         {{13, "12"}, {19, "12"}, {20, "2"}},
+         1,
+         100,
+         {"G0 E130 F15000\r\n"},
+         130,
+         true},
+        {"a rotation before winding: nothing",
+         {{13, "12"}, {19, "12"}, {37, "15"}},
+         1,
+         100,
+         {},
+         100,
+         false},
+        {"7 slots", {{13, "7"}, {19, "7"}}, 1, 0, {"G0 E51 F15000\r\n"}, kSlotOfSeven, true},
+        {"empty slot field", {{13, ""}}, 1, 250, {}, 250, false, true},
+        {"0 slots", {{13, "0"}}, 1, 250, {}, 250, false, true},
+        {"NaN slots", {{13, "NaN"}}, 1, 0, {}, 0, false, true},
+        {"infinite slots make no step", {{13, "-Infinity"}}, 1, 0, {}, 0, false, true},
+        {"a step beyond the machine", {{13, "0.0000001"}}, 1, 10, {}, 10, false, true},
+    };
+    for (const auto& c : cases) {
+        SetUp();
+        setFields(c.fields);
+        app.state().sectionCount = 1;  // kept when the slot field holds no number of slots
+        app.state().lastWoundSection = c.lastWound;
+        app.state().position.rotation = c.rotation;
+        for (int k = 0; k < 4; ++k)
+            window.controls[ctl::kSectionProgress1 + k].state = 100;
+        EXPECT_EQ(press({Click{ctl::kNext}}), c.lines) << c.name;
+        EXPECT_EQ(at().rotation, c.end) << c.name;
+        EXPECT_EQ(window.state(ctl::kSectionProgress1 + 3), c.barsReset ? 0 : 100) << c.name;
+        ASSERT_EQ(window.messages.size(), c.refused ? 1u : 0u) << c.name;
+        if (c.refused) {
+            EXPECT_NE(window.messages[0].find("КОЛИЧЕСТВО ПАЗОВ"), std::string::npos) << c.name;
+        }
+    }
+}
+
+TEST_F(ManualTest, UnsendableTargetsNeverGoOut) {
+    const float kInf = std::numeric_limits<float>::infinity();
+    const struct {
+        const char* name;
+        TrackedPosition from;
+        Input input;
+        const char* line;  // empty when refused
+    } cases[] = {
+        {"the sentinel stays the sentinel", {-2147483648.0f, 0, 0}, Key{kPlus}, ""},
+        {"beyond the 32-bit range", {0, 3e9f, 0}, Key{kDown}, ""},
+        {"infinite", {0, 0, kInf}, Key{kLeft}, ""},
+        {"not a number", {0, 0, std::numeric_limits<float>::quiet_NaN()}, Click{102}, ""},
+        {"the largest that goes", {0, 0, 2147483520.0f}, Key{kRight}, "G0 E2147483520F15000\r\n"},
+        {"the most negative that goes",
+         {-2147483520.0f, 0, 0},
+         Key{kMinus},
+         "G0 Z-2147483520F1500\r\n"},
+    };
+    for (const auto& c : cases) {
+        SetUp();
+        window.controls[13].text = "12";
+        app.state().position = c.from;
+        const Lines lines = press({c.input});
+        EXPECT_EQ(lines, *c.line ? Lines{c.line} : Lines{}) << c.name;
+        EXPECT_EQ(window.messages.size(), *c.line ? 0u : 1u) << c.name;
+    }
+}
+
+TEST_F(ManualTest, EmergencyReset) {
+    // An answering controller: M112, a new search, the zero line; winding controls stay off.
+    press({Key{kPlus}, Key{kUp}});
+    EXPECT_EQ(press({Click{ctl::kReset}}), (Lines{"M112\r\n", "G92 X0 Y0 Z0 E0\r\n"}));
+    EXPECT_EQ(dev().opens, 2);
+    EXPECT_EQ(window.text(ctl::kStatus), "Подключен");
+    for (ControlId id : manualControls())
+        EXPECT_TRUE(window.enabled(id)) << id;
+    for (ControlId id : windingControls())
+        EXPECT_FALSE(window.enabled(id)) << id;
+    EXPECT_EQ(readout(), "Текущее положение:\r\nВысота: 0мм\r\nДлина: 0мм\r\nПоворот: 0°\r\n");
+
+    // A controller that is dead after its emergency stop: СТОП lets the line go, and the
+    // stop still holds for the zero line of the new search.
+    for (ControlId id : windingControls())
+        window.controls[id].enabled = true;
+    press({Key{kPlus}, Key{kRight}, Key{kRight}, Key{kRight}});
+    auto answer = dev().onWrite;
+    dev().onWrite = [answer](FakeDevice& d, const std::string& line) {
+        if (line != "M112\r\n") answer(d, line);
+    };
+    dev().written.clear();
+    window.click(ctl::kReset);
+    window.idle(5);
+    window.click(ctl::kStop);
+    testing::runScript(app, window);
+    EXPECT_EQ(dev().written, (Lines{"M112\r\n"}));
+    EXPECT_EQ(dev().opens, 3);
+    EXPECT_EQ(readout(), "Текущее положение:\r\nВысота: 0мм\r\nДлина: 0мм\r\nПоворот: 0°\r\n");
+    for (ControlId id : manualControls())
+        EXPECT_TRUE(window.enabled(id)) << id;
+    for (ControlId id : windingControls())
+        EXPECT_FALSE(window.enabled(id)) << id;
+    // The next operation sends again.
+    EXPECT_EQ(press({Key{kPlus}}), (Lines{"G0 Z1F1500\r\n"}));
+}
+
+TEST_F(ManualTest, OnlyTheLastEventOfAWaitCanJogAfterIt) {
+    const struct {
+        const char* name;
+        std::vector<int> duringWait;  // key codes; 0 for a wait that finds nothing
+        Lines lines;
+    } cases[] = {
+        {"a key last", {kUp, kUp, kPlus}, {"G0 E0F15000\r\n", "G0 Z1F1500\r\n"}},
+        {"keys, then nothing", {kUp, kPlus, 0}, {"G0 E0F15000\r\n"}},
+        {"one key", {kRight}, {"G0 E0F15000\r\n", "G0 E0F15000\r\n"}},
+    };
+    for (const auto& c : cases) {
+        SetUp();
+        // The "ok" comes at the poll after the wait has taken the last scripted event.
+        const int polls = static_cast<int>(c.duringWait.size()) - 1;
+        dev().onWrite = [polls](FakeDevice& d, const std::string&) { d.arrive("ok\n", polls); };
+        window.click(97);
+        for (int key : c.duringWait) {
+            if (key == 0) window.idle(1);
+            if (key != 0) window.key(key);
+        }
+        testing::runScript(app, window);
+        EXPECT_EQ(dev().written, c.lines) << c.name;
+        EXPECT_EQ(at().length, 0.0f) << c.name;
+    }
+}
+
+TEST(Dispatch, EveryButtonHasARouteAndEveryRouteARow) {
+    // Deliberately inert in the main loop: СТОП and ПАУЗА act inside the wait for an "ok";
+    // СОХРАНИТЬ and ЗАГРУЗИТЬ have nothing to do yet.
+    const std::set<ControlId> inert = {ctl::kStop, ctl::kPause, ctl::kSave, ctl::kLoad};
+    auto routed = [](ControlId id, ControlEventKind event) {
+        int n = 0;
+        for (const Route& r : controlRoutes())
+            n += r.event == event && id >= r.first && id <= r.last;
+        return n;
+    };
+    const auto& table = controlTable();
+    for (ControlId id = 0; id < kControlCount; ++id) {
+        const bool button = table[static_cast<std::size_t>(id)].kind == ControlKind::Button;
+        EXPECT_EQ(routed(id, ControlEventKind::Clicked), button && !inert.count(id) ? 1 : 0) << id;
+        EXPECT_EQ(routed(id, ControlEventKind::FocusGained), hasFocusEditing(id) ? 1 : 0) << id;
+        EXPECT_EQ(routed(id, ControlEventKind::FocusLost), hasFocusEditing(id) ? 1 : 0) << id;
+        EXPECT_EQ(routed(id, ControlEventKind::TextChanged), id == 16 || id == 17 ? 1 : 0) << id;
+    }
+    for (ControlId id = ctl::kJogHeightUp; id <= ctl::kJogLengthDown; ++id)
+        EXPECT_NE(findJog(buttonJogs(), id), nullptr) << id;
+    for (ControlId id = 97; id <= 103; ++id)
+        EXPECT_NE(findRotation(id), nullptr) << id;
+    for (int key : {kLeft, kUp, kRight, kDown, kPlus, kMinus})
+        EXPECT_NE(findJog(keyJogs(), key), nullptr) << key;
+}
+
+}  // namespace
+}  // namespace tarvel
