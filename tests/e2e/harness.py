@@ -4,6 +4,7 @@ Tests act as an operator does (mouse clicks at control positions, key presses, t
 xdotool) and look at what the window shows (pixels of screenshots). Every wait is on a
 condition with a generous deadline, never on a fixed sleep alone.
 """
+import json
 import os
 import shutil
 import signal
@@ -17,6 +18,8 @@ EXE = os.environ.get("TARVEL_EXE", os.path.join(ROOT, "build", "windows", "tarve
 ARTIFACTS = os.environ.get("TARVEL_E2E_OUT", os.path.join(ROOT, "build", "e2e"))
 PORTS = os.environ.get("TARVEL_PORTS", os.path.join(ROOT, "build", "ports"))
 SIMULATOR = os.environ.get("TARVEL_SIM", os.path.join(ROOT, "build", "native", "controller-sim"))
+PROBE = os.environ.get("TARVEL_PROBE", os.path.join(ROOT, "build", "windows", "window-probe.exe"))
+WINE_EXEC = os.path.join(ROOT, "scripts", "wine-exec")
 TITLE = "Tarvel SW v. 1.0.2"
 CLIENT_W, CLIENT_H = 1280, 768
 DEADLINE = 30.0
@@ -52,10 +55,11 @@ def end_wine_session():
 class Display:
     """An Xvfb server on a display number of its own choosing."""
 
-    def __init__(self):
+    def __init__(self, *options):
         read_fd, write_fd = os.pipe()
         self.process = subprocess.Popen(
-            ["Xvfb", "-displayfd", str(write_fd), "-screen", "0", "1600x1000x24", "-nolisten", "tcp"],
+            ["Xvfb", "-displayfd", str(write_fd), "-screen", "0", "1600x1000x24", "-nolisten", "tcp",
+             *options],
             pass_fds=(write_fd,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         os.close(write_fd)
         number = b""
@@ -151,7 +155,7 @@ class Program:
         env = dict(os.environ, DISPLAY=display, WINEDEBUG="-all")
         env.update(extra_env or {})
         self.env = env
-        self.process = subprocess.Popen([os.path.join(ROOT, "scripts", "wine-exec"), EXE], env=env,
+        self.process = subprocess.Popen([WINE_EXEC, EXE], env=env,
                                         stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
                                         start_new_session=True)
         self.window = wait_until(self._find_window, "the window titled " + TITLE)
@@ -191,6 +195,26 @@ class Program:
         self.client_x = self.frame_x + self.border
         self.client_y = self.frame_y + self.border + self.caption
 
+    def probe(self):
+        """What the window holds now, read from the running program by window-probe: per control
+        (by number) its rect, text, position, enabled and visible state; the focused control;
+        open message boxes with their texts and buttons."""
+        out = subprocess.run([WINE_EXEC, PROBE], env=self.env, capture_output=True, text=True,
+                             timeout=60)
+        return json.loads(out.stdout)
+
+    def control(self, number):
+        return self.probe()["controls"][str(number)]
+
+    def text(self, number):
+        return self.control(number)["text"]
+
+    def rect(self, number):
+        """A control's rectangle in the client area; controls never move, so it is read once."""
+        if not hasattr(self, "_rects"):
+            self._rects = {int(k): tuple(v["rect"]) for k, v in self.probe()["controls"].items()}
+        return self._rects[number]
+
     # Operator actions, in client coordinates of the main window.
     def click(self, x, y):
         self._xdotool("mousemove", "--sync", str(self.client_x + x), str(self.client_y + y))
@@ -199,6 +223,13 @@ class Program:
     def click_control(self, rect):
         x, y, w, h = rect
         self.click(x + w // 2, y + h // 2)
+
+    def click_id(self, number):
+        self.click_control(self.rect(number))
+
+    def click_screen(self, x, y):
+        self._xdotool("mousemove", "--sync", str(x), str(y))
+        self._xdotool("click", "1")
 
     def type(self, text):
         self._xdotool("type", "--delay", "60", text)

@@ -1,0 +1,173 @@
+// window-probe: a test tool that prints, as JSON, what the operator program's window holds right
+// now: for every control its rectangle in the client area, text, position (progress bars and
+// trackbars), enabled and visible state; which control has the keyboard focus; and the message
+// boxes the window has open, with their texts and buttons in screen coordinates.
+//
+// It runs as a process of its own, so texts are asked for with WM_GETTEXT (GetWindowText does
+// not ask another process's edit controls), each with a time-out so a busy program cannot hold
+// the probe.
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr wchar_t kMainClass[] = L"TarvelSwMainWindow";
+constexpr int kChildIdBase = 100;
+constexpr UINT kTimeoutMs = 2000;
+
+std::string utf8(const std::wstring& text) {
+    if (text.empty()) return {};
+    const int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
+                                      nullptr, 0, nullptr, nullptr);
+    std::string out(static_cast<std::size_t>(n), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n,
+                        nullptr, nullptr);
+    return out;
+}
+
+std::string quoted(const std::string& text) {
+    std::string out = "\"";
+    for (unsigned char c : text) {
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += static_cast<char>(c);
+        } else if (c < 0x20) {
+            char buffer[8];
+            std::snprintf(buffer, sizeof buffer, "\\u%04x", c);
+            out += buffer;
+        } else {
+            out += static_cast<char>(c);
+        }
+    }
+    return out + "\"";
+}
+
+LRESULT ask(HWND hwnd, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
+    DWORD_PTR result = 0;
+    if (!SendMessageTimeoutW(hwnd, message, wParam, lParam, SMTO_ABORTIFHUNG, kTimeoutMs, &result))
+        return -1;
+    return static_cast<LRESULT>(result);
+}
+
+std::string textOf(HWND hwnd) {
+    const LRESULT length = ask(hwnd, WM_GETTEXTLENGTH);
+    if (length <= 0) return {};
+    std::wstring buffer(static_cast<std::size_t>(length) + 1, L'\0');
+    const LRESULT copied =
+        ask(hwnd, WM_GETTEXT, buffer.size(), reinterpret_cast<LPARAM>(buffer.data()));
+    buffer.resize(copied > 0 ? static_cast<std::size_t>(copied) : 0);
+    return utf8(buffer);
+}
+
+std::wstring classOf(HWND hwnd) {
+    wchar_t name[64] = {};
+    GetClassNameW(hwnd, name, 64);
+    return name;
+}
+
+std::string rectJson(RECT r) {
+    char buffer[96];
+    std::snprintf(buffer, sizeof buffer, "[%ld, %ld, %ld, %ld]", r.left, r.top, r.right - r.left,
+                  r.bottom - r.top);
+    return buffer;
+}
+
+std::string controlJson(HWND main, HWND control) {
+    RECT r{};
+    GetWindowRect(control, &r);
+    MapWindowPoints(nullptr, main, reinterpret_cast<POINT*>(&r), 2);
+    const std::wstring cls = classOf(control);
+    LRESULT position = -1;
+    if (_wcsicmp(cls.c_str(), PROGRESS_CLASSW) == 0) position = ask(control, PBM_GETPOS);
+    if (_wcsicmp(cls.c_str(), TRACKBAR_CLASSW) == 0) position = ask(control, TBM_GETPOS);
+    return "{\"rect\": " + rectJson(r) + ", \"text\": " + quoted(textOf(control)) +
+           ", \"class\": " + quoted(utf8(cls)) + ", \"position\": " + std::to_string(position) +
+           ", \"enabled\": " + (IsWindowEnabled(control) ? "true" : "false") +
+           ", \"visible\": " + (IsWindowVisible(control) ? "true" : "false") + "}";
+}
+
+struct Dialogs {
+    HWND owner;
+    std::vector<HWND> found;
+};
+
+BOOL CALLBACK collectDialog(HWND hwnd, LPARAM param) {
+    auto* dialogs = reinterpret_cast<Dialogs*>(param);
+    if (classOf(hwnd) == L"#32770" && GetWindow(hwnd, GW_OWNER) == dialogs->owner &&
+        IsWindowVisible(hwnd))
+        dialogs->found.push_back(hwnd);
+    return TRUE;
+}
+
+BOOL CALLBACK collectChild(HWND hwnd, LPARAM param) {
+    reinterpret_cast<std::vector<HWND>*>(param)->push_back(hwnd);
+    return TRUE;
+}
+
+std::vector<HWND> childrenOf(HWND parent) {
+    std::vector<HWND> children;
+    EnumChildWindows(parent, collectChild, reinterpret_cast<LPARAM>(&children));
+    return children;
+}
+
+std::string dialogJson(HWND dialog) {
+    std::string text, buttons;
+    for (HWND child : childrenOf(dialog)) {
+        const std::wstring cls = classOf(child);
+        if (_wcsicmp(cls.c_str(), L"Static") == 0 && !textOf(child).empty()) text += textOf(child);
+        if (_wcsicmp(cls.c_str(), L"Button") == 0 && IsWindowVisible(child)) {
+            RECT r{};
+            GetWindowRect(child, &r);
+            buttons += std::string(buttons.empty() ? "" : ", ") +
+                       "{\"text\": " + quoted(textOf(child)) + ", \"screen\": " + rectJson(r) + "}";
+        }
+    }
+    return "{\"title\": " + quoted(textOf(dialog)) + ", \"text\": " + quoted(text) +
+           ", \"buttons\": [" + buttons + "]}";
+}
+
+std::string focusJson(HWND main) {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    if (!GetGUIThreadInfo(GetWindowThreadProcessId(main, nullptr), &info) || !info.hwndFocus ||
+        GetParent(info.hwndFocus) != main)
+        return "null";
+    return std::to_string(GetDlgCtrlID(info.hwndFocus) - kChildIdBase);
+}
+
+}  // namespace
+
+int main() {
+    HWND main = FindWindowW(kMainClass, nullptr);
+    if (!main) {
+        std::puts("null");
+        return 1;
+    }
+    POINT origin{0, 0};
+    ClientToScreen(main, &origin);
+    std::string out = "{\"client\": [" + std::to_string(origin.x) + ", " +
+                      std::to_string(origin.y) + "], \"focus\": " + focusJson(main) +
+                      ", \"controls\": {";
+    bool first = true;
+    for (HWND control : childrenOf(main)) {
+        if (GetParent(control) != main) continue;
+        const int id = GetDlgCtrlID(control) - kChildIdBase;
+        out += std::string(first ? "" : ", ") + "\"" + std::to_string(id) +
+               "\": " + controlJson(main, control);
+        first = false;
+    }
+    Dialogs dialogs{main, {}};
+    EnumWindows(collectDialog, reinterpret_cast<LPARAM>(&dialogs));
+    out += "}, \"dialogs\": [";
+    for (std::size_t i = 0; i < dialogs.found.size(); ++i)
+        out += (i ? ", " : "") + dialogJson(dialogs.found[i]);
+    out += "]}";
+    std::fwrite(out.data(), 1, out.size(), stdout);
+    std::fputc('\n', stdout);
+    return 0;
+}
