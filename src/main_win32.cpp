@@ -3,6 +3,7 @@
 
 #include "app/app.h"
 #include "platform/win32/win32_clock.h"
+#include "platform/win32/win32_files.h"
 #include "platform/win32/win32_serial.h"
 #include "platform/win32/win32_window.h"
 
@@ -10,7 +11,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     tarvel::win32::Win32Clock clock;
     tarvel::win32::Win32SerialPort port;
     tarvel::win32::Win32Window window(instance);
-    tarvel::App app(window, port, clock);
+    tarvel::win32::Win32Files files;
+    tarvel::win32::Win32FileDialogs dialogs(window.handle());
+    tarvel::App app(window, port, clock, files, dialogs);
     app.run();
     return 0;
 }

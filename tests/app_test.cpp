@@ -4,6 +4,7 @@
 
 #include <set>
 
+#include "fakes/fake_files.h"
 #include "fakes/fake_serial.h"
 #include "fakes/fake_window.h"
 #include "fakes/run_script.h"
@@ -27,7 +28,9 @@ class AppTest : public ::testing::Test {
     FakeWindow window;
     FakeSerialPort port;
     FakeClock clock;
-    App app{window, port, clock};
+    testing::FakeFiles files;
+    testing::FakeFileDialogs dialogs;
+    App app{window, port, clock, files, dialogs};
 };
 
 TEST_F(AppTest, StartUpStateAndControls) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "app/app.h"
+#include "fakes/fake_files.h"
 #include "fakes/fake_serial.h"
 #include "fakes/fake_window.h"
 #include "fakes/run_script.h"
@@ -45,7 +46,9 @@ class LinkTest : public ::testing::Test {
     FakeWindow window;
     FakeSerialPort port;
     FakeClock clock;
-    App app{window, port, clock};
+    testing::FakeFiles files;
+    testing::FakeFileDialogs dialogs;
+    App app{window, port, clock, files, dialogs};
 };
 
 TEST(Identification, Marks) {

@@ -7,6 +7,7 @@
 
 #include "app/app.h"
 #include "app/dispatch.h"
+#include "fakes/fake_files.h"
 #include "fakes/fake_serial.h"
 #include "fakes/fake_window.h"
 #include "fakes/run_script.h"
@@ -68,7 +69,9 @@ class ManualTest : public ::testing::Test {
     FakeWindow window;
     FakeSerialPort port;
     FakeClock clock;
-    App app{window, port, clock};
+    testing::FakeFiles files;
+    testing::FakeFileDialogs dialogs;
+    App app{window, port, clock, files, dialogs};
 };
 
 const float kSlotOfSeven = static_cast<float>(360.0 / 7.0);
@@ -387,9 +390,8 @@ TEST_F(ManualTest, OnlyTheLastEventOfAWaitCanJogAfterIt) {
 }
 
 TEST(Dispatch, EveryButtonHasARouteAndEveryRouteARow) {
-    // Deliberately inert in the main loop: СТОП and ПАУЗА act inside the wait for an "ok";
-    // СОХРАНИТЬ and ЗАГРУЗИТЬ have nothing to do yet.
-    const std::set<ControlId> inert = {ctl::kStop, ctl::kPause, ctl::kSave, ctl::kLoad};
+    // Deliberately inert in the main loop: СТОП and ПАУЗА act inside the wait for an "ok".
+    const std::set<ControlId> inert = {ctl::kStop, ctl::kPause};
     auto routed = [](ControlId id, ControlEventKind event) {
         int n = 0;
         for (const Route& r : controlRoutes())

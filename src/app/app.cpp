@@ -3,6 +3,7 @@
 #include "app/dispatch.h"
 #include "app/window_ops.h"
 #include "manual/readout.h"
+#include "profile/settings_file.h"
 #include "state/event_wait.h"
 #include "ui/control_groups.h"
 #include "ui/control_table.h"
@@ -16,13 +17,15 @@ constexpr int kTimerPeriodMs = 250;
 
 }  // namespace
 
-App::App(Window& window, SerialPort& port, Clock& clock)
+App::App(Window& window, SerialPort& port, Clock& clock, Files& files, FileDialogs& dialogs)
     : window_(window),
+      files_(files),
       exchange_(window, port, clock, state_),
       link_(window, port, clock, state_, exchange_),
       cycles_(window, exchange_, state_),
       jogging_(window, exchange_, state_),
-      setup_(window, exchange_, link_, state_) {}
+      setup_(window, exchange_, link_, state_),
+      profile_(window, files, dialogs, state_) {}
 
 int App::run() {
     if (startUp()) {
@@ -44,6 +47,7 @@ bool App::startUp() {
 
     window_.startTimer(kTimerId, kTimerPeriodMs);
     window_.setState(ctl::kWindingSpeed, 8);
+    readSettings(files_, state_);
     disableMachineControls(window_);
     link_.reconnect();
     // The window always opens with two section columns; the real count follows the first event.

@@ -5,8 +5,10 @@
 #include "link/serial_link.h"
 #include "manual/jogging.h"
 #include "manual/setup_commands.h"
+#include "platform/files.h"
 #include "platform/serial.h"
 #include "platform/window.h"
+#include "profile/profile_file.h"
 #include "state/program_state.h"
 #include "winding/section_cycle.h"
 
@@ -14,7 +16,7 @@ namespace tarvel {
 
 class App {
   public:
-    App(Window& window, SerialPort& port, Clock& clock);
+    App(Window& window, SerialPort& port, Clock& clock, Files& files, FileDialogs& dialogs);
 
     // Start-up, main loop, shut-down; the process exit code (always 0).
     int run();
@@ -31,17 +33,20 @@ class App {
     WindingCycles& cycles() { return cycles_; }
     Jogging& jogging() { return jogging_; }
     SetupCommands& setup() { return setup_; }
+    ProfileFile& profile() { return profile_; }
 
   private:
     void refreshReadout();
 
     Window& window_;
+    Files& files_;
     ProgramState state_;
     CommandExchange exchange_;
     SerialLink link_;
     WindingCycles cycles_;
     Jogging jogging_;
     SetupCommands setup_;
+    ProfileFile profile_;
 };
 
 }  // namespace tarvel

@@ -69,6 +69,8 @@ constexpr Route kRoutes[] = {
     {ctl::kStake, ctl::kStake, Clicked,
      [](App& app, ControlId) { app.cycles().stakeCommutator(); }},
     {ctl::kNext, ctl::kNext, Clicked, [](App& app, ControlId) { app.setup().nextPosition(); }},
+    {ctl::kSave, ctl::kSave, Clicked, [](App& app, ControlId) { app.profile().saveProfile(); }},
+    {ctl::kLoad, ctl::kLoad, Clicked, [](App& app, ControlId) { app.profile().loadProfile(); }},
 };
 
 }  // namespace

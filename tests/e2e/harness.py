@@ -10,6 +10,7 @@ import shutil
 import signal
 import subprocess
 import sys
+import tempfile
 import time
 import unittest
 
@@ -150,12 +151,14 @@ class Screenshot:
 class Program:
     """The operator program, started in the project's Wine prefix on `display`."""
 
-    def __init__(self, display, extra_env=None, wait_for_start_up=True):
+    def __init__(self, display, extra_env=None, wait_for_start_up=True, cwd=None):
         self.display = display
         env = dict(os.environ, DISPLAY=display, WINEDEBUG="-all")
         env.update(extra_env or {})
         self.env = env
-        self.process = subprocess.Popen([WINE_EXEC, EXE], env=env,
+        # The program reads (and creates) settings.ini in its current folder: never ours.
+        self.cwd = cwd or tempfile.mkdtemp(prefix="tarvel-")
+        self.process = subprocess.Popen([WINE_EXEC, EXE], env=env, cwd=self.cwd,
                                         stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
                                         start_new_session=True)
         self.window = wait_until(self._find_window, "the window titled " + TITLE)
@@ -297,8 +300,15 @@ class ProgramTest(unittest.TestCase):
         self.addCleanup(sim.close)
         return sim
 
-    def start(self, **kwargs):
-        self.program = Program(self.display.name, **kwargs)
+    def start(self, settings=None, **kwargs):
+        """The program, in a working folder of its own (holding `settings`, the text of a
+        settings.ini, when given)."""
+        self.workdir = tempfile.mkdtemp(prefix="tarvel-")
+        self.addCleanup(shutil.rmtree, self.workdir, True)
+        if settings is not None:
+            with open(os.path.join(self.workdir, "settings.ini"), "w", newline="") as f:
+                f.write(settings)
+        self.program = Program(self.display.name, cwd=self.workdir, **kwargs)
         self.addCleanup(self._finish)
         return self.program
 

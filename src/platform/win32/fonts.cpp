@@ -33,11 +33,10 @@ UniqueFont makeFont(HDC dc, const std::wstring& face, int points, bool bold) {
 bool drawsTriangles(HDC dc, const std::wstring& face) {
     if (!installed(dc, face)) return false;
     UniqueFont probe = makeFont(dc, face, 12, false);
-    HGDIOBJ old = SelectObject(dc, probe.get());
+    const SelectedObject selected(dc, probe.get());
     WORD glyphs[4] = {};
     const wchar_t triangles[] = L"\u25B2\u25C0\u25BC\u25B6";
     const DWORD done = GetGlyphIndicesW(dc, triangles, 4, glyphs, GGI_MARK_NONEXISTING_GLYPHS);
-    SelectObject(dc, old);
     if (done == GDI_ERROR) return false;
     for (WORD g : glyphs)
         if (g == 0xFFFF) return false;
@@ -54,7 +53,8 @@ FontSet loadFonts() {
     set.defaultFont.reset(CreateFontIndirectW(&metrics.lfMessageFont));
     const std::wstring defaultFace = metrics.lfMessageFont.lfFaceName;
 
-    HDC dc = GetDC(nullptr);
+    const ScreenDc screen;
+    HDC dc = screen.get();
     for (int n = 0; n < kFontCount; ++n) {
         const FontSpec& row = fontTable()[static_cast<std::size_t>(n)];
         std::wstring face = widen(row.face);
@@ -82,7 +82,6 @@ FontSet loadFonts() {
         }
         set.fonts[static_cast<std::size_t>(n)] = makeFont(dc, face, row.points, row.bold);
     }
-    ReleaseDC(nullptr, dc);
     return set;
 }
 

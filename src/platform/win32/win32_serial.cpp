@@ -9,17 +9,15 @@ namespace tarvel::win32 {
 bool Win32SerialPort::open(std::string_view name) {
     close();
     const std::wstring path = L"\\\\.\\" + widen(name);
-    HANDLE h = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0,
-                           nullptr);
-    if (h == INVALID_HANDLE_VALUE) return false;
+    UniqueFile port(CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                OPEN_EXISTING, 0, nullptr));
+    if (!port) return false;
+    HANDLE h = port.get();
     SetupComm(h, 255, 255);  // a hint only; drivers may keep their own sizes
 
     DCB dcb{};
     dcb.DCBlength = sizeof dcb;
-    if (!GetCommState(h, &dcb)) {
-        CloseHandle(h);
-        return false;
-    }
+    if (!GetCommState(h, &dcb)) return false;
     dcb.BaudRate = 115200;
     dcb.ByteSize = 8;
     dcb.Parity = NOPARITY;
@@ -27,10 +25,7 @@ bool Win32SerialPort::open(std::string_view name) {
     dcb.StopBits = ONESTOPBIT;
     dcb.fOutxCtsFlow = 0;
     dcb.fRtsControl = RTS_CONTROL_DISABLE;
-    if (!SetCommState(h, &dcb)) {
-        CloseHandle(h);
-        return false;
-    }
+    if (!SetCommState(h, &dcb)) return false;
     // Reads wait for every byte asked for; writes give up after 10 ms plus 100 ms a byte.
     COMMTIMEOUTS timeouts{};
     timeouts.ReadIntervalTimeout = 0;
@@ -39,7 +34,7 @@ bool Win32SerialPort::open(std::string_view name) {
     timeouts.WriteTotalTimeoutMultiplier = 100;
     timeouts.WriteTotalTimeoutConstant = 10;
     SetCommTimeouts(h, &timeouts);
-    handle_ = h;
+    handle_ = std::move(port);
     return true;
 }
 
@@ -47,14 +42,14 @@ int Win32SerialPort::bytesWaiting() {
     if (!isOpen()) return 0;
     DWORD errors = 0;
     COMSTAT status{};
-    if (!ClearCommError(handle_, &errors, &status)) return 0;
+    if (!ClearCommError(handle_.get(), &errors, &status)) return 0;
     return static_cast<int>(status.cbInQue);
 }
 
 int Win32SerialPort::read(char* buffer, int count) {
     if (!isOpen() || count <= 0) return 0;
     DWORD got = 0;
-    if (!ReadFile(handle_, buffer, static_cast<DWORD>(count), &got, nullptr)) return 0;
+    if (!ReadFile(handle_.get(), buffer, static_cast<DWORD>(count), &got, nullptr)) return 0;
     return static_cast<int>(got);
 }
 
@@ -70,14 +65,12 @@ int Win32SerialPort::write(std::string_view text) {
         WideCharToMultiByte(CP_ACP, 0, wide.data(), size, bytes.data(), length, nullptr, nullptr);
     }
     DWORD written = 0;
-    WriteFile(handle_, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    WriteFile(handle_.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
     return static_cast<int>(written);
 }
 
 void Win32SerialPort::close() {
-    if (!isOpen()) return;
-    CloseHandle(handle_);
-    handle_ = INVALID_HANDLE_VALUE;
+    handle_.reset();
 }
 
 std::string Win32SerialPort::decode(std::string_view bytes) const {

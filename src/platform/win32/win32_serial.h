@@ -4,18 +4,18 @@
 #include <windows.h>
 
 #include "platform/serial.h"
+#include "platform/win32/handles.h"
 
 namespace tarvel::win32 {
 
 class Win32SerialPort final : public SerialPort {
   public:
     Win32SerialPort() = default;
-    ~Win32SerialPort() override { close(); }
     Win32SerialPort(const Win32SerialPort&) = delete;
     Win32SerialPort& operator=(const Win32SerialPort&) = delete;
 
     bool open(std::string_view name) override;
-    bool isOpen() const override { return handle_ != INVALID_HANDLE_VALUE; }
+    bool isOpen() const override { return static_cast<bool>(handle_); }
     int bytesWaiting() override;
     int read(char* buffer, int count) override;
     int write(std::string_view text) override;
@@ -23,7 +23,7 @@ class Win32SerialPort final : public SerialPort {
     std::string decode(std::string_view bytes) const override;
 
   private:
-    HANDLE handle_ = INVALID_HANDLE_VALUE;
+    UniqueFile handle_;
 };
 
 }  // namespace tarvel::win32

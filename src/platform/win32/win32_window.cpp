@@ -95,6 +95,7 @@ Win32Window::Win32Window(HINSTANCE instance) : instance_(instance) {}
 
 Win32Window::~Win32Window() {
     // Controls go with their parent; the fonts and brushes outlive both.
+    hwnd_ = nullptr;
     window_.reset();
 }
 
@@ -132,6 +133,7 @@ bool Win32Window::create() {
                                 nullptr, instance_, this);
     if (!hwnd) return false;
     window_.reset(hwnd);
+    hwnd_ = hwnd;
 
     const auto& table = controlTable();
     for (ControlId id = 0; id < kControlCount; ++id) {

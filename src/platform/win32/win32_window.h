@@ -35,6 +35,9 @@ class Win32Window final : public Window {
     void showMessage(std::string_view text) override;
     Event waitForEvent(int timeoutMs) override;
 
+    // The main window, once created (null before); file dialogs are owned by it.
+    const HWND& handle() const { return hwnd_; }
+
   private:
     static LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
@@ -48,6 +51,7 @@ class Win32Window final : public Window {
 
     HINSTANCE instance_;
     UniqueWindow window_;
+    HWND hwnd_ = nullptr;
     std::array<HWND, kControlCount> controls_{};
     FontSet fonts_;
     UniqueBrush panelBrush_;

@@ -1,0 +1,40 @@
+// Winding profiles: the texts of the 44 parameter fields and the winding speed, kept in a
+// 45-line text file (*.tpf) so that the next armature of the same kind needs no typing.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "platform/files.h"
+#include "platform/window.h"
+#include "state/program_state.h"
+
+namespace tarvel {
+
+// The 45 lines of a profile of what the window holds: UTF-8, CR LF after every line.
+std::string profileText(const Window& window);
+
+class ProfileFile {
+  public:
+    ProfileFile(Window& window, Files& files, FileDialogs& dialogs, ProgramState& state);
+
+    // "СОХРАНИТЬ": the profile goes to a new file beside the chosen one, which it replaces only
+    // once it is complete on disk; a failed save leaves the old file as it was and says so.
+    void saveProfile();
+    // "ЗАГРУЗИТЬ": the fields and the speed take the texts of the chosen file, all of them or,
+    // when the file cannot be read, none. Nothing the program sets raises a control event, so
+    // the section columns keep the loaded texts.
+    void loadProfile();
+
+  private:
+    // Why the text could not take the place of the file at `path`, or null when it did.
+    const char* writeReplacing(const std::string& path, std::string_view text);
+    Opened<FileWriter> createTemporary(const std::string& path, std::string& temporary);
+
+    Window& window_;
+    Files& files_;
+    FileDialogs& dialogs_;
+    ProgramState& state_;
+};
+
+}  // namespace tarvel

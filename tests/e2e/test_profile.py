@@ -1,0 +1,103 @@
+"""Profiles and settings.ini under Wine, with the real file dialogs driven as an operator does:
+the dialog gets the keyboard, the file-name box takes a typed Windows path, Return chooses it."""
+import os
+import stat
+import unittest
+
+from harness import ProgramTest, wait_until
+
+SAVE_TITLE = "Сохранить файл профиля намотки"
+OPEN_TITLE = "Открыть файл профиля намотки"
+SAVE, LOAD, PROFILE_PATH, SPEED = 91, 92, 108, 88
+ZERO = "G92 X0 Y0 Z0 E0\r\n"
+# The fields in the order of a profile's lines.
+LINE_FIELDS = [11, 12, 13, 14, 15, 16, 17, 18, 19, 20, 21, 37, 39, 71, 84, 86, 54, 55, 56, 57,
+               59, 60, 61, 62, 22, 24, 26, 28, 23, 25, 27, 29, 40, 41, 42, 43, 44, 45, 46, 47,
+               49, 50, 51, 52]
+
+
+def windows_path(path):
+    return "Z:" + path.replace("/", "\\")
+
+
+class ProfileTest(ProgramTest):
+    def choose(self, button, title, path):
+        """Clicks СОХРАНИТЬ or ЗАГРУЗИТЬ and chooses `path` in the dialog that opens."""
+        program = self.program
+        program.click_id(button)
+        found = lambda: program._xdotool("search", "--name", "^%s$" % title).stdout.split()
+        dialog = wait_until(found, "the dialog " + title)[0]
+        program._xdotool("windowfocus", "--sync", dialog)
+        program.key("End", "shift+Home")
+        program.type(windows_path(path))
+        program.key("Return")
+        wait_until(lambda: not found(), "the dialog to close")
+
+    def fields(self):
+        controls = self.program.probe()["controls"]
+        return [controls[str(n)]["text"] for n in LINE_FIELDS], controls[str(SPEED)]["position"]
+
+    def write(self, name, data, mode=None):
+        path = os.path.join(self.workdir, name)
+        with open(path, "wb") as f:
+            f.write(data)
+        if mode is not None:
+            os.chmod(path, mode)
+        return path
+
+    def test_save_writes_the_exact_bytes_and_shows_the_path(self):
+        program = self.start()
+        # A missing settings.ini is created, empty, in the working folder.
+        settings = os.path.join(self.workdir, "settings.ini")
+        self.assertEqual(os.path.getsize(settings), 0)
+        for number, text in ((11, "40"), (13, "12"), (17, "5"), (18, "2.5")):
+            program.click_id(number)
+            program.type(text)
+        self.write("p1.tpf", b"an older, longer profile\r\n" * 100)
+        path = os.path.join(self.workdir, "p1.tpf")
+        self.choose(SAVE, SAVE_TITLE, path)
+        wait_until(lambda: program.text(PROFILE_PATH) == windows_path(path), "the path in 108")
+        lines = [""] * 44
+        lines[0], lines[2], lines[6], lines[7] = "40", "12", "5", "2.5"
+        lines[11:16] = ["0"] * 5
+        lines[28:32] = ["5"] * 4  # the turns, copied into the section columns by typing
+        with open(path, "rb") as f:
+            self.assertEqual(f.read(), "".join(l + "\r\n" for l in lines + ["8"]).encode())
+        self.assertEqual(sorted(os.listdir(self.workdir)), ["p1.tpf", "settings.ini"])
+
+    def test_load_lf_only_cr_only_short_byte_order_mark_and_read_only(self):
+        program = self.start()
+        lines = ["v%d" % n for n in range(1, 45)]
+        cases = [
+            ("lf.tpf", ("\n".join(lines + ["3"]) + "\n").encode(), None, lines, 3),
+            ("cr10.tpf", ("\r".join(lines[:10]) + "\r").encode(), None, lines[:10] + [""] * 34, 1),
+            ("bom.tpf", b"\xef\xbb\xbf" + ("\r\n".join(lines + ["9"]) + "\r\n").encode(), None,
+             lines, 9),
+            ("ro.tpf", ("\r\n".join(lines + ["15"]) + "\r\n").encode(), stat.S_IRUSR, lines, 10),
+        ]
+        for name, data, mode, texts, speed in cases:
+            path = self.write(name, data, mode)
+            self.choose(LOAD, OPEN_TITLE, path)
+            wait_until(lambda: program.text(PROFILE_PATH) == windows_path(path), "the path of " + name)
+            self.assertEqual(self.fields(), (texts, speed), name)
+            with open(path, "rb") as f:
+                self.assertEqual(f.read(), data, name)  # a load never writes
+
+    def test_settings_give_the_feed_of_a_cycle_without_turns(self):
+        sim = self.simulator(3)
+        program = self.start(settings="5000\r\n8000\r\n150000\r\n90000\r\n")
+        wait_until(lambda: sim.received() == [ZERO], "the zeroing line")
+        for number, text in ((11, "40"), (12, "50"), (13, "12"), (14, "10"), (15, "5"), (16, "5"),
+                             (17, "0"), (18, "10"), (20, "0")):
+            program.click_id(number)
+            program.type(text)
+        program.click_id(78)
+        wait_until(lambda: program.control(93)["enabled"], "the section buttons")
+        program.click_id(93)
+        wait_until(lambda: sim.received()[-1:] == ["G0 Z15 F15000\r\n"], "the end of the cycle")
+        self.assertEqual(sim.received()[-3], "G0 Z-4 F90000\r\n")
+        self.assertIn("M201 Y2400\r\n", sim.received())  # the speed's own acceleration
+
+
+if __name__ == "__main__":
+    unittest.main()

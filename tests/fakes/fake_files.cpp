@@ -1,0 +1,91 @@
+#include "fakes/fake_files.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace tarvel::testing {
+namespace {
+
+class Reader : public FileReader {
+  public:
+    Reader(std::string bytes, int piece, bool fails)
+        : bytes_(std::move(bytes)), piece_(piece), fails_(fails) {}
+    int read(char* buffer, int count) override {
+        if (fails_) return -1;
+        const auto n = std::min({static_cast<std::size_t>(count), static_cast<std::size_t>(piece_),
+                                 bytes_.size() - at_});
+        std::memcpy(buffer, bytes_.data() + at_, n);
+        at_ += n;
+        return static_cast<int>(n);
+    }
+
+  private:
+    std::string bytes_;
+    std::size_t at_ = 0;
+    int piece_;
+    bool fails_;
+};
+
+class Writer : public FileWriter {
+  public:
+    Writer(FakeFiles& files, std::string path) : files_(files), path_(std::move(path)) {}
+    bool write(std::string_view bytes) override {
+        if (files_.failAt == FailAt::Write) {
+            file().bytes += bytes.substr(0, bytes.size() / 2);  // the disk filled up half-way
+            return false;
+        }
+        file().bytes += bytes;
+        return true;
+    }
+    bool flush() override { return files_.failAt != FailAt::Flush; }
+    bool close() override { return files_.failAt != FailAt::Close; }
+
+  private:
+    FakeFile& file() { return files_.files.at(path_); }
+    FakeFiles& files_;
+    std::string path_;
+};
+
+}  // namespace
+
+Opened<FileReader> FakeFiles::openForReading(std::string_view path) {
+    const auto it = files.find(std::string(path));
+    if (it == files.end()) return {nullptr, FileError::NotFound};
+    if (it->second.heldByAnother) return {nullptr, FileError::InUse};
+    return {std::make_unique<Reader>(it->second.bytes, readPiece, failAt == FailAt::Read),
+            FileError::None};
+}
+
+Opened<FileWriter> FakeFiles::createNew(std::string_view path) {
+    if (failAt == FailAt::Create) return {nullptr, FileError::AccessDenied};
+    const std::string name(path);
+    if (files.count(name)) return {nullptr, FileError::Exists};
+    files[name] = FakeFile{};
+    return {std::make_unique<Writer>(*this, name), FileError::None};
+}
+
+bool FakeFiles::replace(std::string_view from, std::string_view to) {
+    const auto source = files.find(std::string(from));
+    const auto target = files.find(std::string(to));
+    if (failAt == FailAt::Replace || source == files.end()) return false;
+    if (target != files.end() && (target->second.readOnly || target->second.heldByAnother))
+        return false;
+    FakeFile moved = source->second;
+    files.erase(source);
+    files[std::string(to)] = moved;
+    return true;
+}
+
+bool FakeFiles::remove(std::string_view path) {
+    return files.erase(std::string(path)) > 0;
+}
+
+std::string FakeFileDialogs::askPath(const FileDialogSpec& spec) {
+    asked.push_back(spec);
+    if (answers.empty()) return {};
+    std::string answer = answers.front();
+    answers.pop_front();
+    return answer;
+}
+
+}  // namespace tarvel::testing

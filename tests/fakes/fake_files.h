@@ -1,0 +1,43 @@
+// In-memory files and file dialogs. The files can be made to fail at any step of a save or a
+// load, and to behave as read-only or held by another program.
+#pragma once
+
+#include <deque>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "platform/files.h"
+
+namespace tarvel::testing {
+
+struct FakeFile {
+    std::string bytes;
+    bool readOnly = false;
+    bool heldByAnother = false;  // open elsewhere without sharing
+};
+
+enum class FailAt { Nothing, Create, Write, Flush, Close, Replace, Read };
+
+class FakeFiles : public Files {
+  public:
+    Opened<FileReader> openForReading(std::string_view path) override;
+    Opened<FileWriter> createNew(std::string_view path) override;
+    bool replace(std::string_view from, std::string_view to) override;
+    bool remove(std::string_view path) override;
+
+    std::map<std::string, FakeFile> files;
+    FailAt failAt = FailAt::Nothing;
+    // The most bytes one read returns, so line ends can fall between two reads.
+    int readPiece = 1 << 20;
+};
+
+class FakeFileDialogs : public FileDialogs {
+  public:
+    std::string askPath(const FileDialogSpec& spec) override;
+
+    std::deque<std::string> answers;  // what the operator chooses; empty: cancel
+    std::vector<FileDialogSpec> asked;
+};
+
+}  // namespace tarvel::testing
