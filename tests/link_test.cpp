@@ -51,26 +51,30 @@ class LinkTest : public ::testing::Test {
     App app{window, port, clock, files, dialogs};
 };
 
+// The controller's own bytes, written out: the program's constants must match them, not the
+// other way round.
+const std::string kAuthor = "Tarvel motion firmware - A.V. Korolev";
+const std::string kDate = "2021-12-25 | ";
+
 TEST(Identification, Marks) {
     const std::string id = controllerIdentification();
     ASSERT_GE(id.size(), 128u);
-    EXPECT_EQ(id.substr(55, 37), kAuthorLine);
+    EXPECT_EQ(id.substr(55, 37), kAuthor);
     EXPECT_TRUE(identifiesController(examinedPart(id)));
 
     std::string authorOnly(55, '#');
-    authorOnly += kAuthorLine;
+    authorOnly += kAuthor;
     authorOnly += std::string(40, '#');
     EXPECT_TRUE(identifiesController(examinedPart(authorOnly)));
     EXPECT_FALSE(identifiesController(examinedPart("#" + authorOnly)));  // bytes 57 to 93
 
     std::string dateLate(100, '#');
-    EXPECT_TRUE(identifiesController(examinedPart(dateLate.replace(79, 13, kDateMark))));
-    EXPECT_FALSE(
-        identifiesController(examinedPart(std::string(100, '#').replace(80, 13, kDateMark))));
-    std::string zeroFirst = std::string("ab\0", 3) + std::string(kDateMark) + std::string(120, '#');
+    EXPECT_TRUE(identifiesController(examinedPart(dateLate.replace(79, 13, kDate))));
+    EXPECT_FALSE(identifiesController(examinedPart(std::string(100, '#').replace(80, 13, kDate))));
+    std::string zeroFirst = std::string("ab\0", 3) + kDate + std::string(120, '#');
     EXPECT_FALSE(identifiesController(examinedPart(zeroFirst)));
     // With a zero byte after it, the author line ends the examined text early.
-    std::string shortText = std::string(kAuthorLine) + std::string(1, '\0') + std::string(90, '#');
+    std::string shortText = kAuthor + std::string(1, '\0') + std::string(90, '#');
     EXPECT_TRUE(identifiesController(examinedPart(shortText)));
     EXPECT_FALSE(identifiesController("2021-12-25 |"));
 }
@@ -141,9 +145,34 @@ TEST_F(LinkTest, ShortOrSilentDevicesDoNotHoldTheSearch) {
     startUp();
     EXPECT_EQ(port.opened, (std::vector<std::string>{"COM1", "COM2", "COM7"}));
     EXPECT_EQ(app.state().firstPortToTry, 7);
-    // Three ports answered within 1.2 s; the short one got its extra second; about 1 ms between.
-    EXPECT_GE(clock.now, 3 * 1200 + 1000);
-    EXPECT_LE(clock.now, 3 * 1200 + 1000 + 50);
+    // Three ports answered within 1.2 s; the short one got its extra second; the controller's
+    // line then went quiet for 50 ms.
+    EXPECT_GE(clock.now, 3 * 1200 + 1000 + 50);
+    EXPECT_LE(clock.now, 3 * 1200 + 1000 + 50 + 10);
+}
+
+TEST_F(LinkTest, APortThatFailsToIdentifyMakesTheNextSearchStartAtCom1) {
+    const struct {
+        const char* name;
+        std::string identification;
+    } cases[] = {{"other device", "Some other device. " + std::string(120, '-')},
+                 {"silent", ""},
+                 {"stops short", controllerIdentification().substr(0, 60)}};
+    for (const auto& c : cases) {
+        port = FakeSerialPort{};
+        port.devices["COM5"] = controller(controllerIdentification());
+        startUp();
+        // The controller comes back as COM2; COM5 now holds a device that is not it.
+        port.devices["COM5"] = controller(c.identification);
+        port.devices["COM2"] = controller(controllerIdentification());
+        window.click(ctl::kRefresh);
+        runScript();
+        EXPECT_FALSE(port.isOpen()) << c.name;
+        EXPECT_EQ(app.state().firstPortToTry, 1) << c.name;
+        window.click(ctl::kRefresh);
+        runScript();
+        EXPECT_EQ(app.state().firstPortToTry, 2) << c.name;
+    }
 }
 
 TEST_F(LinkTest, NoControllerNothingSent) {
@@ -167,9 +196,17 @@ class ExchangeTest : public LinkTest {
     FakeDevice* dev = nullptr;
 };
 
-TEST_F(ExchangeTest, StartUpTextIsDrainedBeforeTheFirstLine) {
-    // The rest of the start-up text stood in the queue after identification; the "ok" of the
-    // zero line was read. Nothing is left.
+TEST_F(LinkTest, StartUpTextIsDrainedBeforeTheFirstLine) {
+    // The start-up text goes on after the identification, in pieces, with "ok" inside words:
+    // none of it may answer the zero line, which the controller answers a little later.
+    FakeDevice d = controller(controllerIdentification());
+    d.startUpTail = {{3, "echo: look for updates\r\n"}, {8, "echo: token 7\r\n"}};
+    d.onWrite = [](FakeDevice& self, const std::string&) { self.arrive("ok\n", 4); };
+    port.devices["COM1"] = d;
+    startUp();
+    EXPECT_EQ(device("COM1").written, (std::vector<std::string>{kZeroLine}));
+    // The zero line took its own "ok": nothing is left to answer the next line early.
+    EXPECT_TRUE(device("COM1").arrivals.empty());
     EXPECT_EQ(port.bytesWaiting(), 0);
 }
 
@@ -224,12 +261,14 @@ TEST_F(ExchangeTest, BytesBeforeTheLineNeverCount) {
 
 TEST_F(ExchangeTest, StopEndsTheWaitAndSkipsTheRestOfTheHandler) {
     dev->onWrite = [](FakeDevice&, const std::string&) {};  // silent
+    window.click(ctl::kPause);  // a paused wait is ended by СТОП too, and the pause with it
     window.click(ctl::kStop);
     exchange().sendLine("G0 Y1\r\n");
     exchange().sendLine("G0 Y2\r\n");
     exchange().sendLine("G0 Y3\r\n");
     EXPECT_EQ(dev->written, (std::vector<std::string>{"G0 Y1\r\n"}));
     EXPECT_TRUE(app.state().stopRequested);
+    EXPECT_FALSE(app.state().paused);
 
     // The next handler, started from the main loop, sends normally.
     dev->onWrite = [](FakeDevice& d, const std::string&) { d.arrive("ok\n"); };

@@ -199,6 +199,11 @@ TEST_F(WindingTest, ParametersThatWouldSendTheMachineAwayAreRefused) {
         {{{16, "99999999999"}}, "КОЛИЧЕСТВО ПОЛЮСОВ В СЕКЦИИ"},
         {{{37, "99999999999"}}, "ПОВОРОТ ДО НАМОТКИ"},
         {{{39, "-99999999999"}}, "ПОВОРОТ ПОСЛЕ НАМОТКИ"},
+        // Integers beyond the 32-bit range, and the -2147483648 of a failed rounding.
+        {{{37, "-2147483649"}}, "ПОВОРОТ ДО НАМОТКИ"},
+        {{{37, "-2147483648"}}, "ПОВОРОТ ДО НАМОТКИ"},
+        {{{39, "2147483648"}}, "ПОВОРОТ ПОСЛЕ НАМОТКИ"},
+        {{{14, "5368709120"}}, "ГЛУБИНА ПАЗА"},
     };
     wind();  // a good section first: what it left must stay
     for (const auto& c : cases) {
@@ -217,6 +222,58 @@ TEST_F(WindingTest, ParametersThatWouldSendTheMachineAwayAreRefused) {
         EXPECT_EQ(window.state(ctl::kSectionProgress1), 40);
         for (int i = 0; i < 4; ++i)
             EXPECT_TRUE(window.enabled(ctl::kSection1 + i));
+    }
+}
+
+TEST_F(WindingTest, AfterStopTheCycleEndsAtOnceAsIfItHadCountedThrough) {
+    window.controls[ctl::kWindingSpeed].state = 5;
+    setFields({{23, "3"}});
+    wind();  // every line sent: the state to be left
+    const TrackedPosition full = app.state().position;
+    const struct {
+        const char* name;
+        const char* turns;
+        int stopAfterLines;  // 0: no controller
+    } cases[] = {{"СТОП in turn 1 of 3", "3", 10},
+                 {"СТОП in turn 1 of 100000", "100000", 10},
+                 {"no controller, 100000 turns", "100000", 0}};
+    for (const auto& c : cases) {
+        SetUp();
+        window.controls[ctl::kWindingSpeed].state = 5;
+        setFields({{23, c.turns}});
+        if (c.stopAfterLines == 0) app.link().close();
+        auto answer = dev().onWrite;
+        dev().onWrite = [&](FakeDevice& d, const std::string& line) {
+            answer(d, line);
+            if (static_cast<int>(d.written.size()) == c.stopAfterLines) window.click(ctl::kStop);
+        };
+        port.isOpenQueries = 0;
+        wind();
+        EXPECT_LT(port.isOpenQueries, 100) << c.name;  // no counting through the turns
+        EXPECT_EQ(app.state().position.height, full.height) << c.name;
+        EXPECT_EQ(app.state().position.length, full.length) << c.name;
+        EXPECT_EQ(app.state().position.rotation, full.rotation) << c.name;
+        EXPECT_EQ(app.state().feedE, 110000) << c.name;
+        EXPECT_EQ(app.state().feedYZ, 60000) << c.name;
+        EXPECT_EQ(app.state().lastWoundSection, 1) << c.name;
+        EXPECT_EQ(window.state(ctl::kSectionProgress1), 100) << c.name;
+        EXPECT_EQ(window.state(ctl::kCycleProgress), 0) << c.name;
+        EXPECT_TRUE(window.enabled(ctl::kSection1 + 3)) << c.name;
+    }
+}
+
+TEST_F(WindingTest, AKeyTakenLastByACycleJogsAfterItButNotAfterSection2) {
+    setFields({{23, "1"}, {25, "1"}});
+    for (int section : {1, 2}) {
+        SetUp();
+        setFields({{23, "1"}, {25, "1"}});
+        auto answer = dev().onWrite;
+        dev().onWrite = [&](FakeDevice& d, const std::string& line) {
+            if (line == "G0 Z15 F15000\r\n") window.key(38);  // taken by the last wait
+            answer(d, line);
+        };
+        const Lines lines = wind(section);
+        EXPECT_EQ(lines.back() == "G0 Y-3F1500\r\n", section == 1) << section;
     }
 }
 
@@ -259,6 +316,19 @@ TEST_F(WindingTest, Staking) {
         setFields({{19, bars}});
         EXPECT_TRUE(stake().empty()) << bars;
     }
+
+    // СТОП at the first strike of 100000: at once where the last pass would leave it.
+    setFields({{19, "100000"}});
+    app.state().position = {};
+    dev().onWrite = [&](FakeDevice& d, const std::string&) {
+        d.arrive("ok\n");
+        if (d.written.size() == 3) window.click(ctl::kStop);
+    };
+    port.isOpenQueries = 0;
+    EXPECT_EQ(stake().size(), 3u);
+    EXPECT_LT(port.isOpenQueries, 100);
+    EXPECT_EQ(app.state().position.rotation, 360.0f);
+    EXPECT_EQ(app.state().position.height, 20.0f);
 }
 
 TEST_F(WindingTest, StartPosition) {

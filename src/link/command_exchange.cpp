@@ -65,7 +65,8 @@ void CommandExchange::sendLine(std::string_view line) {
     }
 }
 
-bool CommandExchange::sendMove(std::string_view head, double target, std::string_view tail) {
+bool CommandExchange::sendMove(std::string_view head, double target, std::string_view tail,
+                               NumberForm form) {
     if (!sendableNumber(target)) {
         // After СТОП nothing goes out anyway, and the operator has already acted.
         if (!state_.stopRequested) {
@@ -76,10 +77,15 @@ bool CommandExchange::sendMove(std::string_view head, double target, std::string
         return false;
     }
     std::string line(head);
-    line += FormatInteger(RoundToInt64(target));
+    line += form == NumberForm::Integer ? FormatInteger(RoundToInt64(target))
+                                        : FormatReal(StoreReal(target));
     line += tail;
     sendLine(line);
     return true;
+}
+
+bool CommandExchange::sending() const {
+    return port_.isOpen() && !state_.stopRequested;
 }
 
 void CommandExchange::sendOperatorCommand() {

@@ -29,7 +29,9 @@ class CommandExchange final : public LineSender {
     // While a line waits for its acknowledgement the window stays alive; only СТОП and ПАУЗА
     // act.
     void sendLine(std::string_view line) override;
-    bool sendMove(std::string_view head, double target, std::string_view tail) override;
+    bool sendMove(std::string_view head, double target, std::string_view tail,
+                  NumberForm form = NumberForm::Integer) override;
+    bool sending() const override;
     // "Отправить": the command box's text as one line.
     void sendOperatorCommand();
 

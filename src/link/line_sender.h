@@ -8,6 +8,10 @@
 
 namespace tarvel {
 
+// How a move's number is written: the integer text form (every move but one), or the real
+// text form (the rotation of the staking cycle).
+enum class NumberForm { Integer, Real };
+
 class LineSender {
   public:
     virtual ~LineSender() = default;
@@ -18,9 +22,15 @@ class LineSender {
     virtual void sendLine(std::string_view line) = 0;
 
     // Sends head + target + tail, the target as a whole number (nearest, halves to the even
-    // neighbour). A target the controller cannot take as that number is not sent and the
-    // operator is told; false then. Every move goes through here.
-    virtual bool sendMove(std::string_view head, double target, std::string_view tail) = 0;
+    // neighbour) or in the real text form. A target the controller cannot take as a number is
+    // not sent and the operator is told; false then. Every move goes through here.
+    virtual bool sendMove(std::string_view head, double target, std::string_view tail,
+                          NumberForm form = NumberForm::Integer) = 0;
+
+    // False once no line of the running operation can go out any more (no port open, or СТОП
+    // ended a wait): the operation can then take its last state at once instead of counting
+    // through lines that would all be skipped.
+    virtual bool sending() const = 0;
 };
 
 // True when a target reaches the controller as the number it is: finite, and its nearest

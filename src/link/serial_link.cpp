@@ -1,5 +1,7 @@
 #include "link/serial_link.h"
 
+#include <algorithm>
+
 #include "link/identification.h"
 #include "numtext/numtext.h"
 #include "ui/control_groups.h"
@@ -9,6 +11,9 @@ namespace tarvel {
 namespace {
 
 constexpr int kPollMs = 10;
+constexpr int kQuietPollMs = 2;
+constexpr std::int64_t kQuietMs = 50;
+constexpr std::int64_t kQuietLimitMs = 1000;
 
 }  // namespace
 
@@ -41,7 +46,8 @@ void SerialLink::connectController() {
             window_.setText(ctl::kStatus, "Подключен");
             window_.setFrontColour(ctl::kStatus, colour::kConnected);
             state_.firstPortToTry = n;
-            return;  // the rest of the start-up text is drained before the first line
+            drainUntilQuiet();
+            return;
         }
         port_.close();
         state_.firstPortToTry = 1;
@@ -60,6 +66,21 @@ bool SerialLink::readIdentification(std::string& bytes) {
     }
     bytes.assign(kIdentificationBytes, '\0');
     return port_.read(bytes.data(), kIdentificationBytes) == kIdentificationBytes;
+}
+
+void SerialLink::drainUntilQuiet() {
+    const std::int64_t start = clock_.nowMs();
+    std::int64_t lastByte = start;
+    char buffer[kIdentificationBytes];
+    while (clock_.nowMs() - lastByte < kQuietMs && clock_.nowMs() - start < kQuietLimitMs) {
+        const int waiting = port_.bytesWaiting();
+        if (waiting <= 0) {
+            clock_.sleep(kQuietPollMs);
+            continue;
+        }
+        if (port_.read(buffer, std::min(waiting, kIdentificationBytes)) <= 0) return;
+        lastByte = clock_.nowMs();
+    }
 }
 
 void SerialLink::setStartPosition() {

@@ -32,6 +32,10 @@ class SerialLink final : public Connection {
   private:
     // Reads the identification text of the open port; false when it did not come whole.
     bool readIdentification(std::string& bytes);
+    // The rest of the start-up text may still be coming in, and an "ok" inside it ("look",
+    // "token") would answer the first line before the controller does: reads it away until
+    // the line has been quiet for 50 ms (for at most a second).
+    void drainUntilQuiet();
 
     Window& window_;
     SerialPort& port_;

@@ -1,5 +1,6 @@
 #include "winding/section_cycle.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "numtext/reals.h"
@@ -101,6 +102,12 @@ void WindingCycles::windSection(int k) {
     const std::int32_t turns = readTurns(window_, k);
     // 64-bit counting: a count near the 32-bit limit neither overflows nor shows wrong progress.
     for (std::int64_t i = 1; i <= turns; ++i) {
+        if (!sender_.sending()) {
+            // Every further line would be skipped (СТОП, or no controller): counting through
+            // billions of turns would freeze the window for minutes to the same end.
+            skipToTheLastTurn(k, g);
+            break;
+        }
         setProgress(k, static_cast<std::int32_t>(i * 100 / turns));
         windTurn(g, i, i == turns);
     }
@@ -129,11 +136,15 @@ void WindingCycles::approach(const SectionGeometry& g) {
 }
 
 // One turn: out along the core, across by the span, back; the last turn stays in the slot.
-void WindingCycles::windTurn(const SectionGeometry& g, std::int64_t turn, bool last) {
-    // The speed is read at every turn, so the operator can change it while winding.
+// The speed is read at every turn, so the operator can change it while winding.
+void WindingCycles::setTurnFeeds() {
     const int speed = readWindingSpeed(window_);
     state_.feedE = LowBits32(static_cast<std::int64_t>(speed) * 22000);
     state_.feedYZ = LowBits32(static_cast<std::int64_t>(speed) * 12000);
+}
+
+void WindingCycles::windTurn(const SectionGeometry& g, std::int64_t turn, bool last) {
+    setTurnFeeds();
     const std::string feedE = feedTail(state_.feedE);
     const std::string feedYZ = feedTail(state_.feedYZ);
     if (turn == 1) send("M201 Y" + FormatInteger(state_.accelStart) + "\r\n");
@@ -156,6 +167,14 @@ void WindingCycles::windTurn(const SectionGeometry& g, std::int64_t turn, bool l
     send("G0 Z0" + feedYZ);
 }
 
+// What the turns left would leave behind: full bars, the last turn's feeds and the length at
+// the end of its stroke (the departure sets the height and the rotation).
+void WindingCycles::skipToTheLastTurn(int k, const SectionGeometry& g) {
+    setProgress(k, 100);
+    setTurnFeeds();
+    state_.position.length = static_cast<float>(g.yStart);
+}
+
 // Down to the dip at the last feed, turned by the rotation after winding, up to height 15.
 void WindingCycles::depart(const SectionGeometry& g) {
     move(&TrackedPosition::height, "G0 Z", g.dipDepth, feedTail(state_.feedYZ));
@@ -172,19 +191,26 @@ void WindingCycles::stakeCommutator() {
     send("G92 Z0 E0 \r\n");
     at.height = 20;
     send("G0 Z20 F5000\r\n");
+    // The bar count is read again at every pass: the operator may change it while staking.
     for (std::int64_t i = 1; i <= LowBits32(readBarCount(window_)); ++i) {
-        const std::int64_t feed = std::int64_t{3000} * readStakingPower(window_);
-        send("G0 Z0 F" + FormatInteger(feed) + "\r\n");
-        send("G04 X0.1\r\n");
-        at.height = 20;
-        send("G0 Z20 F12000\r\n");
-        const std::int64_t bars = readBarCount(window_);
-        // The bar field emptied during the run: no angle to turn to.
-        if (bars <= 0) break;
-        const float angle = StoreReal(static_cast<double>(i) * (360.0 / static_cast<double>(bars)));
-        at.rotation = angle;
-        send("G0 E" + FormatReal(angle) + " F120000\r\n");
+        // Nothing more goes out: straight to the last pass, which leaves the tracked position.
+        if (!sender_.sending()) i = std::max(i, std::int64_t{LowBits32(readBarCount(window_))});
+        if (!strike(i)) break;
     }
+}
+
+bool WindingCycles::strike(std::int64_t pass) {
+    send("G0 Z0 F" + FormatInteger(std::int64_t{3000} * readStakingPower(window_)) + "\r\n");
+    send("G04 X0.1\r\n");
+    state_.position.height = 20;
+    send("G0 Z20 F12000\r\n");
+    const std::int64_t bars = readBarCount(window_);
+    // The bar field emptied during the run: no angle to turn to.
+    if (bars <= 0) return false;
+    const float angle = StoreReal(static_cast<double>(pass) * (360.0 / static_cast<double>(bars)));
+    state_.position.rotation = angle;
+    sender_.sendMove("G0 E", angle, " F120000\r\n", NumberForm::Real);
+    return true;
 }
 
 }  // namespace tarvel

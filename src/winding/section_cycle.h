@@ -40,8 +40,12 @@ class WindingCycles {
 
   private:
     void approach(const SectionGeometry& g);
+    void setTurnFeeds();
     void windTurn(const SectionGeometry& g, std::int64_t turn, bool last);
+    void skipToTheLastTurn(int k, const SectionGeometry& g);
     void depart(const SectionGeometry& g);
+    // One strike and the turn to the next bar; false when the bar field holds no bars any more.
+    bool strike(std::int64_t pass);
     // The tracked position takes the target before the line goes out, as the machine stands
     // there once the controller has carried it out.
     void move(float TrackedPosition::*axis, std::string_view head, double target,

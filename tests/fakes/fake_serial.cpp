@@ -5,15 +5,13 @@
 #include <algorithm>
 #include <cstring>
 
-#include "link/identification.h"
-
 namespace tarvel::testing {
 
 std::string controllerIdentification() {
     // 55 bytes of greeting, the author line as bytes 56 to 92, then more start-up text.
     std::string text = "start\r\nTarvel motion controller 2021-12-25 | ready ....";
     text.resize(55, '.');
-    text += kAuthorLine;
+    text += "Tarvel motion firmware - A.V. Korolev";
     text += "\r\necho: build options, axes Y Z E, 115200 baud, queue 16\r\n";
     return text;
 }
@@ -33,6 +31,8 @@ bool FakeSerialPort::open(std::string_view name) {
     ++device_->opens;
     device_->received = device_->identification;
     device_->arrivals.clear();
+    for (const auto& [polls, bytes] : device_->startUpTail)
+        device_->arrive(bytes, polls);
     return true;
 }
 

@@ -14,6 +14,8 @@ namespace tarvel::testing {
 struct FakeDevice {
     // Sent as soon as the port is opened.
     std::string identification;
+    // More start-up text, arriving after so many queries of the receive queue after the open.
+    std::vector<std::pair<int, std::string>> startUpTail;
     // Called for every write; may queue bytes with arrive().
     std::function<void(FakeDevice&, const std::string&)> onWrite;
     // Everything written to the device, one entry per write.
@@ -39,7 +41,10 @@ std::string controllerIdentification();
 class FakeSerialPort : public SerialPort {
   public:
     bool open(std::string_view name) override;
-    bool isOpen() const override { return device_ != nullptr; }
+    bool isOpen() const override {
+        ++isOpenQueries;
+        return device_ != nullptr;
+    }
     int bytesWaiting() override;
     int read(char* buffer, int count) override;
     int write(std::string_view text) override;
@@ -49,6 +54,7 @@ class FakeSerialPort : public SerialPort {
     std::map<std::string, FakeDevice> devices;  // by port name
     std::vector<std::string> opened;            // names, in the order they were opened
     int queries = 0;
+    mutable int isOpenQueries = 0;
     FakeDevice* device() { return device_; }
 
   private:

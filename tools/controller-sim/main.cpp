@@ -17,8 +17,6 @@
 #include <string>
 #include <string_view>
 
-#include "link/identification.h"
-
 namespace {
 
 struct Options {
@@ -97,10 +95,10 @@ std::string identification(const Options& o) {
         return text;
     }
     text = "start\r\nTarvel controller, build ";
-    text += tarvel::kDateMark;
+    text += "2021-12-25 | ";
     text += "axes Y Z E";
     text.resize(55, ' ');
-    text += tarvel::kAuthorLine;
+    text += "Tarvel motion firmware - A.V. Korolev";
     text += "\r\necho: 115200 baud, 8N1, planner queue 16 moves, absolute positioning\r\n";
     if (o.identificationBytes >= 0 && static_cast<std::size_t>(o.identificationBytes) < text.size())
         text.resize(static_cast<std::size_t>(o.identificationBytes));
