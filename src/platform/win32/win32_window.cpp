@@ -202,7 +202,8 @@ int Win32Window::state(ControlId id) const {
     HWND control = controls_.at(static_cast<std::size_t>(id));
     switch (controlTable()[static_cast<std::size_t>(id)].kind) {
         case ControlKind::ProgressBar:
-            return static_cast<int>(SendMessageW(control, PBM_GETPOS, 0, 0));
+            return pendingProgress_[static_cast<std::size_t>(id)].value_or(
+                static_cast<int>(SendMessageW(control, PBM_GETPOS, 0, 0)));
         case ControlKind::Trackbar:
             return static_cast<int>(SendMessageW(control, TBM_GETPOS, 0, 0));
         default:
@@ -215,7 +216,8 @@ void Win32Window::setState(ControlId id, int state) {
     HWND control = controls_.at(static_cast<std::size_t>(id));
     switch (controlTable()[static_cast<std::size_t>(id)].kind) {
         case ControlKind::ProgressBar:
-            SendMessageW(control, PBM_SETPOS, static_cast<WPARAM>(std::clamp(state, 0, 100)), 0);
+            pendingProgress_[static_cast<std::size_t>(id)] = std::clamp(state, 0, 100);
+            paintProgress(false);
             break;
         case ControlKind::Trackbar:
             SendMessageW(control, TBM_SETPOS, TRUE, std::clamp(state, 1, 10));
@@ -251,9 +253,23 @@ void Win32Window::showMessage(std::string_view text) {
     MessageBoxW(window_.get(), widen(text).c_str(), kTitle, MB_OK | MB_ICONWARNING);
 }
 
+void Win32Window::paintProgress(bool all) {
+    const ULONGLONG now = GetTickCount64();
+    if (!all && now - lastProgressPaint_ < kProgressPaintMs) return;
+    for (std::size_t i = 0; i < pendingProgress_.size(); ++i) {
+        if (!pendingProgress_[i]) continue;
+        SettingScope scope(settingControl_);
+        SendMessageW(controls_[i], PBM_SETPOS, static_cast<WPARAM>(*pendingProgress_[i]), 0);
+        pendingProgress_[i].reset();
+        lastProgressPaint_ = now;
+        if (!all) return;
+    }
+}
+
 Event Win32Window::waitForEvent(int timeoutMs) {
     const ULONGLONG start = GetTickCount64();
     for (;;) {
+        paintProgress(false);
         pumpMessages();
         if (!events_.empty()) {
             const Event event = events_.front();
@@ -262,6 +278,8 @@ Event Win32Window::waitForEvent(int timeoutMs) {
         }
         const ULONGLONG elapsed = GetTickCount64() - start;
         if (elapsed >= static_cast<ULONGLONG>(timeoutMs)) return Event::none();
+        // An idle wait (the main loop's) has time for every bar; a wait for an "ok" has not.
+        if (timeoutMs >= kIdleWaitMs) paintProgress(true);
         MsgWaitForMultipleObjectsEx(0, nullptr, static_cast<DWORD>(timeoutMs - elapsed),
                                     QS_ALLINPUT, MWMO_INPUTAVAILABLE);
     }

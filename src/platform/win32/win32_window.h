@@ -48,6 +48,12 @@ class Win32Window final : public Window {
     void moveFocus(bool backwards);
     // Delivers pending messages until one of them yields an event.
     void pumpMessages();
+    // A progress bar repaints at once when it is moved, for a few milliseconds; a cycle that
+    // moved its bars at every turn would hold every turn's first line back by that long. So a
+    // new position is kept here and painted from the waits: all bars in an idle wait (10 ms
+    // or more), else one bar at most every 100 ms. A machine whose turns take longer than
+    // that sees every position as soon as it is set.
+    void paintProgress(bool all);
 
     HINSTANCE instance_;
     UniqueWindow window_;
@@ -61,6 +67,10 @@ class Win32Window final : public Window {
     std::deque<Event> events_;
     // Above 0 while the program itself changes a control: what the control reports is dropped.
     int settingControl_ = 0;
+    static constexpr ULONGLONG kProgressPaintMs = 100;
+    static constexpr int kIdleWaitMs = 10;
+    std::array<std::optional<int>, kControlCount> pendingProgress_{};
+    ULONGLONG lastProgressPaint_ = 0;
 };
 
 }  // namespace tarvel::win32

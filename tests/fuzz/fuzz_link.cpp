@@ -1,0 +1,38 @@
+// The identification check and the acknowledgement scanner against plain searches.
+//
+// Input: bytes of the controller, cut into reads at every byte 0xFF (which is dropped). The
+// first read is also examined as a start-up text.
+#include <algorithm>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "fuzz/check.h"
+#include "link/command_exchange.h"
+#include "link/identification.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    using namespace tarvel;
+    const std::string_view bytes(reinterpret_cast<const char*>(data), size);
+
+    std::string_view examined = bytes.substr(0, std::min<std::size_t>(bytes.find('\0'), 92));
+    const std::string_view author = "Tarvel motion firmware - A.V. Korolev";
+    const bool identified = examined.find("2021-12-25 | ") != std::string_view::npos ||
+                            (examined.size() >= author.size() &&
+                             examined.substr(examined.size() - author.size()) == author);
+    TARVEL_CHECK(identifiesController(examinedPart(bytes)) == identified, bytes);
+
+    AcknowledgementScanner scanner;
+    std::string received;
+    std::size_t start = 0;
+    while (start <= bytes.size()) {
+        const std::size_t end = std::min(bytes.find('\xFF', start), bytes.size());
+        const std::string_view read = bytes.substr(start, end - start);
+        received += read;
+        const bool acknowledged = scanner.feed(read);
+        TARVEL_CHECK(acknowledged == (received.find("ok") != std::string::npos), received);
+        if (acknowledged) break;
+        start = end + 1;
+    }
+    return 0;
+}
