@@ -6,6 +6,7 @@ condition with a generous deadline, never on a fixed sleep alone.
 """
 import json
 import os
+import select
 import shutil
 import signal
 import subprocess
@@ -19,6 +20,8 @@ EXE = os.environ.get("TARVEL_EXE", os.path.join(ROOT, "build", "windows", "tarve
 ARTIFACTS = os.environ.get("TARVEL_E2E_OUT", os.path.join(ROOT, "build", "e2e"))
 PORTS = os.environ.get("TARVEL_PORTS", os.path.join(ROOT, "build", "ports"))
 SIMULATOR = os.environ.get("TARVEL_SIM", os.path.join(ROOT, "build", "native", "controller-sim"))
+TABLE_DUMP = os.environ.get("TARVEL_TABLE_DUMP",
+                            os.path.join(ROOT, "build", "native", "tests", "control-table-dump"))
 PROBE = os.environ.get("TARVEL_PROBE", os.path.join(ROOT, "build", "windows", "window-probe.exe"))
 WINE_EXEC = os.path.join(ROOT, "scripts", "wine-exec")
 TITLE = "Tarvel SW v. 1.0.2"
@@ -41,6 +44,30 @@ def wait_until(condition, what, deadline=DEADLINE, interval=0.05):
         time.sleep(interval)
 
 
+_table = None
+
+
+def control_table():
+    """The program's control table (build/native/tests/control-table-dump), read once."""
+    global _table
+    if _table is None:
+        _table = json.loads(subprocess.run([TABLE_DUMP], check=True, capture_output=True,
+                                           text=True).stdout)
+    return _table
+
+
+def stop(process, seconds=5):
+    """Ends a helper process: politely first, by force when it does not stop."""
+    if process.poll() is not None:
+        return
+    process.terminate()
+    try:
+        process.wait(timeout=seconds)
+    except subprocess.TimeoutExpired:
+        process.kill()
+        process.wait(timeout=seconds)
+
+
 def end_wine_session():
     """Ends the prefix's wineserver and the Wine processes it keeps (its desktop among them).
 
@@ -56,6 +83,8 @@ def end_wine_session():
 class Display:
     """An Xvfb server on a display number of its own choosing."""
 
+    START_SECONDS = 20
+
     def __init__(self, *options):
         read_fd, write_fd = os.pipe()
         self.process = subprocess.Popen(
@@ -64,17 +93,20 @@ class Display:
             pass_fds=(write_fd,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         os.close(write_fd)
         number = b""
-        with os.fdopen(read_fd, "rb") as pipe:
+        end = time.monotonic() + self.START_SECONDS
+        with os.fdopen(read_fd, "rb", buffering=0) as pipe:
             while not number.endswith(b"\n"):
-                chunk = pipe.read(1)
+                ready, _, _ = select.select([pipe], [], [], max(0.0, end - time.monotonic()))
+                chunk = pipe.read(1) if ready else b""
                 if not chunk:
-                    raise RuntimeError("Xvfb did not start")
+                    stop(self.process)
+                    raise RuntimeError("Xvfb did not tell its display within %d s" %
+                                       self.START_SECONDS)
                 number += chunk
         self.name = ":" + number.decode().strip()
 
     def close(self):
-        self.process.terminate()
-        self.process.wait(timeout=10)
+        stop(self.process)
 
 
 class Simulator:
@@ -112,9 +144,12 @@ class Simulator:
     def count(self, kind):
         return sum(1 for e in self.entries() if e[1] == kind)
 
+    def lines_waited_for_their_ok(self):
+        """True when no line came before the controller had answered the one before it."""
+        return self.count("EARLY") == 0
+
     def close(self):
-        self.process.terminate()
-        self.process.wait(timeout=10)
+        stop(self.process)
 
 
 class Screenshot:
@@ -166,7 +201,8 @@ class Program:
         wait_until(self._painted, "the window to be drawn")
 
     def _painted(self):
-        self._locate_client()
+        if not self._locate_client():
+            return False
         shot = self.screenshot()
         corners = ((0, 0), (CLIENT_W - 1, CLIENT_H - 1))
         drawn = all(0 <= self.client_x + x < shot.width and 0 <= self.client_y + y < shot.height and
@@ -190,6 +226,10 @@ class Program:
         for line in self._xdotool("getwindowgeometry", "--shell", self.window).stdout.splitlines():
             key, _, value = line.partition("=")
             geometry[key] = int(value) if value.isdigit() else value
+        if not all(key in geometry for key in ("X", "Y", "WIDTH", "HEIGHT")):
+            # Not mapped yet, or a window of the same title that came and went: look again.
+            self.window = self._find_window() or self.window
+            return False
         self.frame_x, self.frame_y = geometry["X"], geometry["Y"]
         self.frame_w, self.frame_h = geometry["WIDTH"], geometry["HEIGHT"]
         # Wine draws the frame: equal borders left, right and below, the caption above.
@@ -197,6 +237,7 @@ class Program:
         self.caption = self.frame_h - CLIENT_H - 2 * self.border
         self.client_x = self.frame_x + self.border
         self.client_y = self.frame_y + self.border + self.caption
+        return True
 
     def probe(self):
         """What the window holds now, read from the running program by window-probe: per control
@@ -213,10 +254,8 @@ class Program:
         return self.control(number)["text"]
 
     def rect(self, number):
-        """A control's rectangle in the client area; controls never move, so it is read once."""
-        if not hasattr(self, "_rects"):
-            self._rects = {int(k): tuple(v["rect"]) for k, v in self.probe()["controls"].items()}
-        return self._rects[number]
+        """A control's rectangle in the client area, as the control table gives it."""
+        return tuple(control_table()[str(number)]["rect"])
 
     # Operator actions, in client coordinates of the main window.
     def click(self, x, y):

@@ -5,11 +5,7 @@ import unittest
 from harness import ProgramTest, wait_until
 
 ZERO_LINE = "G92 X0 Y0 Z0 E0\r\n"
-START_POSITION = (940, 352, 300, 44)
-SECTION_1 = (8, 552, 200, 74)
-STAKE = (1144, 628, 126, 46)
-SECTION_1_BAR_END = (8 + 194, 540 + 6)
-ROW_Y = {11: 8, 12: 36, 13: 64, 14: 92, 15: 120, 16: 148, 17: 176, 18: 204, 19: 232, 20: 260}
+START_POSITION, SECTION_1, STAKE, SECTION_1_BAR = 78, 93, 106, 109
 
 WORKED_EXAMPLE = [
     "G92 E0", "M201 Y2400", "G0 Y-4 F15000", "G0 Z-4 F15000", "G0 E0 F15000", "G0 Z0 F15000",
@@ -23,30 +19,32 @@ WORKED_EXAMPLE = [
 
 class WindingTest(ProgramTest):
     def type_into(self, control, text):
-        self.program.click(512 + 52, ROW_Y[control] + 13)
+        self.program.click_id(control)
         self.program.type(text)
 
     def test_worked_example_and_staking(self):
         sim = self.simulator(3)
         program = self.start()
         wait_until(lambda: sim.received() == [ZERO_LINE], "the zeroing line")
-        empty_bar = program.pixel(*SECTION_1_BAR_END)
+        x, y, w, h = program.rect(SECTION_1_BAR)
+        bar_end = (x + w - 6, y + h // 2)
+        empty_bar = program.pixel(*bar_end)
         for control, text in ((11, "40"), (12, "50"), (13, "12"), (14, "10"), (15, "5"),
                               (16, "5"), (17, "2"), (18, "10"), (20, "0")):
             self.type_into(control, text)
-        program.click_control(START_POSITION)
+        program.click_id(START_POSITION)
         start = [ZERO_LINE, ZERO_LINE, "M17\r\n", "G0 Y-4 Z15 F3000\r\n"]
         wait_until(lambda: sim.received() == start, "the start position lines")
 
-        program.click_control(SECTION_1)
+        program.click_id(SECTION_1)
         expected = start + [line + "\r\n" for line in WORKED_EXAMPLE]
         wait_until(lambda: len(sim.received()) >= len(expected), "the section's lines")
         self.assertEqual(sim.received(), expected)
-        wait_until(lambda: program.pixel(*SECTION_1_BAR_END) != empty_bar,
-                   "the section bar to show 100")
+        wait_until(lambda: program.pixel(*bar_end) != empty_bar, "the section bar to show 100")
+        self.assertEqual(program.control(SECTION_1_BAR)["position"], 100)
 
         self.type_into(19, "7")
-        program.click_control(STAKE)
+        program.click_id(STAKE)
         angles = ["51.4285697937", "102.8571395874", "154.2857208252", "205.7142791748",
                   "257.1428527832", "308.5714416504", "360"]
         staking = ["G92 Z0 E0 \r\n", "G0 Z20 F5000\r\n"]

@@ -2,25 +2,13 @@
 import os
 import unittest
 
-from harness import ARTIFACTS, CLIENT_H, CLIENT_W, DARK_ROW, LIGHT_ROW, PANEL, ProgramTest, wait_until
+from harness import (ARTIFACTS, CLIENT_H, CLIENT_W, DARK_ROW, LIGHT_ROW, PANEL, ProgramTest,
+                     control_table, wait_until)
 
-WHITE = (255, 255, 255)
-
-
-def field(x, y, w=104, h=26):
-    return (x, y, w, h)
-
-
-SLOTS = field(512, 64)
-BARS = field(512, 232)
-POLES = field(512, 148)
-ROTATION_BEFORE = field(512, 316)
-ROTATION_AFTER = field(512, 344)
-COLUMN_X = (652, 712, 772, 832)
-
-
-def section_field(column, y=148):
-    return field(COLUMN_X[column - 1], y, 58, 26)
+SLOTS, POLES, BARS, ROTATION_BEFORE, ROTATION_AFTER = 13, 16, 19, 37, 39
+HEIGHT_LABEL, DIAMETER_LABEL = 10, 0
+SPAN_FIELDS = (22, 24, 26, 28)  # the span row of section columns 1 to 4
+SECTION_BUTTONS = (93, 94, 95, 96)
 
 
 def centre(rect):
@@ -32,7 +20,11 @@ class WindowTest(ProgramTest):
     def columns_shown(self, shot):
         """Which of the four span fields (section columns 1 to 4) are drawn."""
         program = self.program
-        return [program.pixel(*centre(section_field(k)), shot) != PANEL for k in range(1, 5)]
+        return [program.pixel(*centre(program.rect(n)), shot) != PANEL for n in SPAN_FIELDS]
+
+    def buttons_shown(self, shot):
+        program = self.program
+        return [program.pixel(*centre(program.rect(n)), shot) != PANEL for n in SECTION_BUTTONS]
 
     def wait_for_columns(self, expected):
         wait_until(lambda: self.columns_shown(self.program.screenshot()) == expected,
@@ -51,27 +43,33 @@ class WindowTest(ProgramTest):
         self.assertNotEqual(program.pixel(CLIENT_W, CLIENT_H // 2, shot), PANEL)
         self.assertNotEqual(program.pixel(CLIENT_W // 2, CLIENT_H, shot), PANEL)
         # Parameter rows alternate, dark first, and carry dark text.
-        self.assertEqual(program.pixel(498, 10, shot), DARK_ROW)
-        self.assertEqual(program.pixel(498, 38, shot), LIGHT_ROW)
-        self.assertTrue(program.shows_text((10, 8, 200, 26), shot))
-        # The window starts with two section columns.
+        x, y, w, h = program.rect(HEIGHT_LABEL)
+        self.assertEqual(program.pixel(x + w - 12, y + 2, shot), DARK_ROW)
+        x, y, w, h = program.rect(DIAMETER_LABEL)
+        self.assertEqual(program.pixel(x + w - 12, y + 2, shot), LIGHT_ROW)
+        self.assertTrue(program.shows_text(program.rect(HEIGHT_LABEL), shot))
+        # The window starts with two section columns and two section buttons.
         self.assertEqual(self.columns_shown(shot), [True, True, False, False])
-        # Section buttons 1 and 2 are there, 3 and 4 are not.
-        self.assertNotEqual(program.pixel(108, 589, shot), PANEL)
-        self.assertNotEqual(program.pixel(324, 589, shot), PANEL)
-        self.assertEqual(program.pixel(540, 589, shot), PANEL)
-        self.assertEqual(program.pixel(756, 589, shot), PANEL)
+        self.assertEqual(self.buttons_shown(shot), [True, True, False, False])
+
+    def test_every_control_stands_where_the_control_table_puts_it(self):
+        program = self.start()
+        shown = program.probe()["controls"]
+        for number, row in control_table().items():
+            self.assertEqual(shown[number]["rect"], row["rect"], number)
+            # The status changes, and the arrows may be drawn with another font's triangles.
+            changing = number in ("65", "66", "67", "68", "69")
+            if row["kind"] in ("label", "button") and row["caption"] and not changing:
+                self.assertEqual(shown[number]["text"].encode(), row["caption"].encode(), number)
 
     def test_typed_slots_and_bars_choose_the_section_columns(self):
         program = self.start()
-        program.click_control(SLOTS)
+        program.click_id(SLOTS)
         program.type("8")
-        program.click_control(BARS)
+        program.click_id(BARS)
         program.type("24")
         self.wait_for_columns([True, True, True, False])
-        shot = program.screenshot()
-        self.assertNotEqual(program.pixel(540, 589, shot), PANEL)  # section 3 button
-        self.assertEqual(program.pixel(756, 589, shot), PANEL)     # section 4 button
+        self.assertEqual(self.buttons_shown(program.screenshot()), [True, True, True, False])
         program.key("BackSpace")  # 2 bars on 8 slots: one section, no columns
         self.wait_for_columns([False, False, False, False])
         program.type("0")  # 20 bars on 8 slots: three sections
@@ -79,38 +77,41 @@ class WindowTest(ProgramTest):
 
     def test_a_field_left_untouched_gets_its_text_back(self):
         program = self.start()
-        before = program.region(ROTATION_BEFORE)
-        self.assertTrue(program.shows_text(ROTATION_BEFORE))
-        program.click_control(ROTATION_BEFORE)
-        wait_until(lambda: not program.shows_text(ROTATION_BEFORE), "field 37 to be emptied")
-        program.click_control(ROTATION_AFTER)
-        wait_until(lambda: program.region(ROTATION_BEFORE) == before, "field 37 to show 0 again")
-        wait_until(lambda: not program.shows_text(ROTATION_AFTER), "field 39 to be emptied")
+        before, after = program.rect(ROTATION_BEFORE), program.rect(ROTATION_AFTER)
+        shown = program.region(before)
+        self.assertTrue(program.shows_text(before))
+        program.click_id(ROTATION_BEFORE)
+        wait_until(lambda: not program.shows_text(before), "field 37 to be emptied")
+        program.click_id(ROTATION_AFTER)
+        wait_until(lambda: program.region(before) == shown, "field 37 to show 0 again")
+        wait_until(lambda: not program.shows_text(after), "field 39 to be emptied")
+        self.assertEqual(program.text(ROTATION_BEFORE), "0")
 
     def test_poles_are_copied_by_typing_only(self):
         program = self.start()
-        program.click_control(POLES)
+        program.click_id(POLES)
         program.type("5")
-        wait_until(lambda: program.shows_text(section_field(1)) and
-                   program.shows_text(section_field(2)), "the span copied into the columns")
-        program.click_control(ROTATION_BEFORE)
-        program.click_control(POLES)  # emptied by the program: no copy of the empty text
-        wait_until(lambda: not program.shows_text(POLES), "field 16 to be emptied")
+        spans = lambda: [program.text(n) for n in SPAN_FIELDS]
+        wait_until(lambda: spans() == ["5"] * 4, "the span copied into the columns")
+        program.click_id(ROTATION_BEFORE)
+        program.click_id(POLES)  # emptied by the program: no copy of the empty text
+        wait_until(lambda: program.text(POLES) == "", "field 16 to be emptied")
+        self.assertEqual(spans(), ["5"] * 4)
         shot = program.screenshot()
-        self.assertTrue(program.shows_text(section_field(1), shot))
-        self.assertTrue(program.shows_text(section_field(2), shot))
+        self.assertTrue(program.shows_text(program.rect(SPAN_FIELDS[0]), shot))
 
     def test_tab_moves_the_focus_and_empties_the_next_field(self):
         program = self.start()
-        program.click_control(ROTATION_BEFORE)
-        wait_until(lambda: not program.shows_text(ROTATION_BEFORE), "field 37 to be emptied")
+        program.click_id(ROTATION_BEFORE)
+        wait_until(lambda: program.text(ROTATION_BEFORE) == "", "field 37 to be emptied")
         program.key("Tab")
-        wait_until(lambda: not program.shows_text(ROTATION_AFTER), "Tab to empty field 39")
-        self.assertTrue(program.shows_text(ROTATION_BEFORE))
+        wait_until(lambda: program.text(ROTATION_AFTER) == "", "Tab to empty field 39")
+        self.assertEqual(program.probe()["focus"], ROTATION_AFTER)
+        self.assertEqual(program.text(ROTATION_BEFORE), "0")
         program.type("7")
         program.key("shift+Tab")
-        wait_until(lambda: not program.shows_text(ROTATION_BEFORE), "Shift+Tab to empty field 37")
-        self.assertTrue(program.shows_text(ROTATION_AFTER))
+        wait_until(lambda: program.text(ROTATION_BEFORE) == "", "Shift+Tab to empty field 37")
+        self.assertEqual(program.text(ROTATION_AFTER), "7")
 
     def test_close_box_ends_the_program_with_exit_code_zero(self):
         program = self.start()

@@ -10,6 +10,7 @@
 #include <time.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -24,8 +25,13 @@ struct Options {
     std::string logPath;  // "-" for standard output
     int delayMs = 0;      // before each "ok"
     bool noOk = false;
-    bool splitOk = false;  // "o", a pause, then "k\n"
-    int noise = 0;         // bytes of text before each "ok"
+    bool splitOk = false;   // "o", a pause, then "k\n"
+    int noise = 0;          // bytes of echo text before each "ok"
+    int busy = 0;           // "busy" lines before each "ok", 5 ms apart
+    bool zeroByte = false;  // a zero byte in each reply, before the "ok"
+    int slowIdMs = 0;       // the start-up text in pieces of 16 bytes, this many ms apart
+    int idDelayMs = 20;     // before the start-up text
+    int firstDelayMs = 0;   // before the first "ok" after the port is opened
     bool silentAfterEmergency = false;
     bool noIdentification = false;
     bool wrongIdentification = false;
@@ -46,7 +52,9 @@ long long nowUs() {
 void usage() {
     std::fprintf(stderr,
                  "usage: controller-sim --link PATH [--log FILE] [--delay-ms N] [--no-ok]\n"
-                 "       [--split-ok] [--noise N] [--silent-after-m112] [--no-id] [--wrong-id]\n"
+                 "       [--split-ok] [--noise N] [--busy N] [--zero-byte] [--slow-id MS]\n"
+                 "       [--id-delay-ms N] [--first-delay-ms N]\n"
+                 "       [--silent-after-m112] [--no-id] [--wrong-id]\n"
                  "       [--id-bytes N]\n");
     std::exit(2);
 }
@@ -71,6 +79,16 @@ Options parse(int argc, char** argv) {
             o.splitOk = true;
         else if (a == "--noise")
             o.noise = std::atoi(value());
+        else if (a == "--busy")
+            o.busy = std::atoi(value());
+        else if (a == "--zero-byte")
+            o.zeroByte = true;
+        else if (a == "--slow-id")
+            o.slowIdMs = std::atoi(value());
+        else if (a == "--id-delay-ms")
+            o.idDelayMs = std::atoi(value());
+        else if (a == "--first-delay-ms")
+            o.firstDelayMs = std::atoi(value());
         else if (a == "--silent-after-m112")
             o.silentAfterEmergency = true;
         else if (a == "--no-id")
@@ -84,6 +102,15 @@ Options parse(int argc, char** argv) {
     }
     if (o.link.empty()) usage();
     return o;
+}
+
+// Text that a controller echoes while it works; it never holds "ok".
+std::string echoText(std::size_t bytes) {
+    std::string text;
+    while (text.size() < bytes)
+        text += "echo: planner buffer 16 moves, axes Y Z E\n";
+    text.resize(bytes);
+    return text;
 }
 
 std::string identification(const Options& o) {
@@ -196,10 +223,11 @@ class Simulator {
     void serveConnection() {
         note("OPEN");
         silent_ = false;
+        answered_ = 0;
         if (!o_.noIdentification) {
             // Give the program a moment to set the line up before the text arrives.
-            sleepMs(20);
-            writeAll(master_, identification(o_));
+            sleepMs(o_.idDelayMs);
+            sendIdentification();
         }
         std::string pending;
         char buffer[4096];
@@ -214,19 +242,49 @@ class Simulator {
             for (std::size_t end; (end = pending.find('\n')) != std::string::npos;) {
                 const std::string line = pending.substr(0, end + 1);
                 pending.erase(0, end + 1);
-                answer(line);
+                answer(line, pending);
             }
         }
         note("CLOSE");
         makeRaw(master_);
     }
 
-    void answer(const std::string& line) {
+    // At once, or in pieces with pauses, followed by more start-up text whose words hold
+    // "ok" ("look", "token"), as a slow controller that is still starting up sends it.
+    void sendIdentification() {
+        const std::string text = identification(o_);
+        if (o_.slowIdMs <= 0) {
+            writeAll(master_, text);
+            return;
+        }
+        for (std::size_t at = 0; at < text.size(); at += 16) {
+            writeAll(master_, std::string_view(text).substr(at, 16));
+            sleepMs(o_.slowIdMs);
+        }
+        writeAll(master_, "echo: look up the manual for the G-code dialect\r\n");
+        sleepMs(o_.slowIdMs);
+        writeAll(master_, "echo: token 7 of 7\r\n");
+    }
+
+    // A program that waits for each "ok" cannot have sent anything more before it is written.
+    bool sentAhead(const std::string& pending) {
+        pollfd p{master_, POLLIN, 0};
+        return !pending.empty() || (poll(&p, 1, 0) > 0 && (p.revents & POLLIN));
+    }
+
+    void answer(const std::string& line, const std::string& pending) {
         note("RX %s", escaped(line).c_str());
         if (o_.silentAfterEmergency && line.rfind("M112", 0) == 0) silent_ = true;
         if (o_.noOk || silent_) return;
-        sleepMs(o_.delayMs);
-        if (o_.noise > 0) writeAll(master_, std::string(static_cast<std::size_t>(o_.noise), '.'));
+        sleepMs(answered_ == 0 ? std::max(o_.delayMs, o_.firstDelayMs) : o_.delayMs);
+        ++answered_;
+        if (sentAhead(pending)) note("EARLY a line came before this one was answered");
+        if (o_.noise > 0) writeAll(master_, echoText(static_cast<std::size_t>(o_.noise)));
+        for (int i = 0; i < o_.busy; ++i) {
+            writeAll(master_, "echo:busy: processing\n");
+            sleepMs(5);
+        }
+        if (o_.zeroByte) writeAll(master_, std::string_view("echo:\0", 6));
         if (o_.splitOk) {
             writeAll(master_, "o");
             sleepMs(30);
@@ -253,6 +311,7 @@ class Simulator {
     std::FILE* log_;
     int master_ = -1;
     bool silent_ = false;
+    long answered_ = 0;  // lines answered since the port was opened
 };
 
 }  // namespace

@@ -1,0 +1,112 @@
+"""The fault matrix under Wine: for each way a controller can misbehave, one whole section cycle
+(or the search for the controller) must lose no line, duplicate none, and leave a window that
+still answers."""
+import unittest
+
+from harness import ProgramTest, wait_until
+
+ZERO = "G92 X0 Y0 Z0 E0\r\n"
+STATUS, SLOTS, COMMAND_BOX, SEND, REFRESH, RESET, STOP = 69, 13, 73, 74, 72, 80, 104
+START_POSITION, SECTION_1, READOUT = 78, 93, 79
+FIELDS = ((11, "40"), (12, "50"), (13, "12"), (14, "10"), (15, "5"), (16, "5"), (17, "3"),
+          (18, "10"), (20, "0"))
+
+
+def worked_example(turns):
+    """The lines of the worked example's section cycle with this many turns."""
+    turn = ["G0 Z0 E6 F176000", "G0 Y44 F96000", "G0 Z-4 F96000", "G0 E-156 F176000",
+            "G0 Z0 F96000", "G0 Y-4 F96000", "G0 Z-4 F96000", "G0 E0 F176000", "G0 Z0 F96000"]
+    lines = ["G92 E0", "M201 Y2400", "G0 Y-4 F15000", "G0 Z-4 F15000", "G0 E0 F15000",
+             "G0 Z0 F15000", "G92 E0"]
+    for i in range(1, turns + 1):
+        lines += ["M201 Y2400"] if i == 1 else ["M201 Y9600"] if i == 2 else []
+        lines += turn if i < turns else turn[:7]
+    lines += ["G0 Z-4 F96000", "G0 E0 F15000", "G0 Z15 F15000"]
+    return [line + "\r\n" for line in lines]
+
+
+# Misbehaviours that the exchange must ride out, each with the simulator's options.
+MATRIX = {
+    "an_ok_split_over_two_reads": ["--split-ok"],
+    "100_bytes_of_echo_before_the_ok": ["--noise", "100"],
+    "300_bytes_of_echo_before_the_ok": ["--noise", "300"],
+    "busy_lines_before_the_ok": ["--busy", "3"],
+    "a_30_ms_delay": ["--delay-ms", "30"],
+    "a_zero_byte_inside_the_reply": ["--zero-byte"],
+    # Its "look" and "token" must not answer the first line, which the controller answers late.
+    "the_start_up_text_slowly_in_pieces": ["--id-delay-ms", "1000", "--slow-id", "30",
+                                           "--first-delay-ms", "2000"],
+}
+
+# Devices that must not be taken for the controller.
+NOT_THE_CONTROLLER = {
+    "a_partial_identification": ["--id-bytes", "60"],
+    "a_wrong_identification": ["--wrong-id"],
+    "no_identification": ["--no-id"],
+}
+
+
+class FaultTest(ProgramTest):
+    def answers(self, program):
+        """The window still takes typing and shows it."""
+        program.click_id(SLOTS)
+        program.type("9")
+        wait_until(lambda: program.text(SLOTS) == "9", "the window to take typing")
+
+    def wind_through(self, options):
+        sim = self.simulator(3, *options)
+        program = self.start()
+        wait_until(lambda: sim.received() == [ZERO], "the zeroing line")
+        wait_until(lambda: program.control(RESET)["enabled"], "the zeroing line answered")
+        program.click_id(START_POSITION)  # at once: lines that follow the first one closely
+        wait_until(lambda: program.control(SECTION_1)["enabled"], "the start position")
+        for number, text in FIELDS:
+            program.click_id(number)
+            program.type(text)
+        program.click_id(SECTION_1)
+        expected = [ZERO, ZERO, "M17\r\n", "G0 Y6 Z15 F3000\r\n"] + worked_example(3)
+        wait_until(lambda: sim.received()[-1:] == [expected[-1]], "the end of the cycle")
+        wait_until(lambda: program.control(SECTION_1)["enabled"], "the cycle to end")
+        self.assertEqual(sim.received(), expected)  # none lost, none duplicated
+        self.assertTrue(sim.lines_waited_for_their_ok())
+        wait_until(lambda: "Высота: 15мм" in program.text(READOUT), "the readout after the cycle")
+        self.answers(program)
+
+    def refuse(self, options):
+        sim = self.simulator(3, *options)
+        program = self.start()
+        wait_until(lambda: sim.count("CLOSE") >= 1, "the port to be let go")
+        self.assertEqual(program.text(STATUS), "Не подключен")
+        self.assertFalse(program.control(RESET)["enabled"])
+        self.answers(program)
+        self.assertEqual(sim.received(), [])
+
+    def test_the_controller_vanishing_during_a_wait(self):
+        sim = self.simulator(3, "--silent-after-m112")
+        program = self.start()
+        wait_until(lambda: sim.received() == [ZERO], "the zeroing line")
+        program.click_id(COMMAND_BOX)
+        program.type("M112")
+        program.click_id(SEND)
+        wait_until(lambda: sim.received()[-1:] == ["M112\r\n"], "the line that gets no answer")
+        sim.close()  # the device is gone while the line waits
+        self.answers(program)
+        program.click_id(STOP)
+        back = self.simulator(3)
+        program.click_id(REFRESH)
+        wait_until(lambda: back.received() == [ZERO], "the controller found again")
+        wait_until(lambda: program.text(STATUS) == "Подключен", "the status")
+
+
+def _add(name, options, check):
+    setattr(FaultTest, "test_" + name, lambda self: check(self, options))
+
+
+for _name, _options in MATRIX.items():
+    _add(_name, _options, FaultTest.wind_through)
+for _name, _options in NOT_THE_CONTROLLER.items():
+    _add(_name, _options, FaultTest.refuse)
+
+
+if __name__ == "__main__":
+    unittest.main()
