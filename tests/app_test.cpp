@@ -4,10 +4,7 @@
 
 #include <set>
 
-#include "fakes/fake_files.h"
-#include "fakes/fake_serial.h"
-#include "fakes/fake_window.h"
-#include "fakes/run_script.h"
+#include "fakes/app_fixture.h"
 #include "ui/control_groups.h"
 #include "ui/control_table.h"
 #include "winding/section_count.h"
@@ -15,22 +12,9 @@
 namespace tarvel {
 namespace {
 
-using testing::FakeClock;
-using testing::FakeSerialPort;
-using testing::FakeWindow;
-
-class AppTest : public ::testing::Test {
+class AppTest : public testing::AppFixture {
   protected:
-    // Runs the main loop until the operator's script is used up.
-    void runScript() { testing::runScript(app, window); }
     void startUp() { ASSERT_TRUE(app.startUp()); }
-
-    FakeWindow window;
-    FakeSerialPort port;
-    FakeClock clock;
-    testing::FakeFiles files;
-    testing::FakeFileDialogs dialogs;
-    App app{window, port, clock, files, dialogs};
 };
 
 TEST_F(AppTest, StartUpStateAndControls) {

@@ -2,11 +2,7 @@
 
 #include <algorithm>
 
-#include "app/app.h"
-#include "fakes/fake_files.h"
-#include "fakes/fake_serial.h"
-#include "fakes/fake_window.h"
-#include "fakes/run_script.h"
+#include "fakes/app_fixture.h"
 #include "link/identification.h"
 #include "ui/control_table.h"
 
@@ -15,14 +11,12 @@ namespace {
 
 using testing::controller;
 using testing::controllerIdentification;
-using testing::FakeClock;
 using testing::FakeDevice;
 using testing::FakeSerialPort;
-using testing::FakeWindow;
 
 const std::string kZeroLine = "G92 X0 Y0 Z0 E0\r\n";
 
-class LinkTest : public ::testing::Test {
+class LinkTest : public testing::AppFixture {
   protected:
     LinkTest() { window.clock = &clock; }
 
@@ -30,7 +24,6 @@ class LinkTest : public ::testing::Test {
         window.closeWhenIdle = false;
         ASSERT_TRUE(app.startUp());
     }
-    void runScript() { testing::runScript(app, window); }
     bool manualEnabled() {
         for (ControlId id : manualControls())
             if (!window.enabled(id)) return false;
@@ -42,13 +35,6 @@ class LinkTest : public ::testing::Test {
         return false;
     }
     FakeDevice& device(const std::string& name) { return port.devices.at(name); }
-
-    FakeWindow window;
-    FakeSerialPort port;
-    FakeClock clock;
-    testing::FakeFiles files;
-    testing::FakeFileDialogs dialogs;
-    App app{window, port, clock, files, dialogs};
 };
 
 // The controller's own bytes, written out: the program's constants must match them, not the

@@ -5,25 +5,16 @@
 #include <set>
 #include <variant>
 
-#include "app/app.h"
 #include "app/dispatch.h"
-#include "fakes/fake_files.h"
-#include "fakes/fake_serial.h"
-#include "fakes/fake_window.h"
-#include "fakes/run_script.h"
+#include "fakes/app_fixture.h"
 #include "ui/control_table.h"
 
 namespace tarvel {
 namespace {
 
-using testing::controller;
-using testing::controllerIdentification;
-using testing::FakeClock;
 using testing::FakeDevice;
-using testing::FakeSerialPort;
-using testing::FakeWindow;
 using Lines = std::vector<std::string>;
-using Fields = std::vector<std::pair<ControlId, const char*>>;
+using testing::Fields;
 
 constexpr int kLeft = 37, kUp = 38, kRight = 39, kDown = 40, kPlus = 107, kMinus = 109;
 
@@ -35,43 +26,20 @@ struct Click {
 };
 using Input = std::variant<Key, Click>;
 
-class ManualTest : public ::testing::Test {
+class ManualTest : public testing::ConnectedFixture {
   protected:
-    void SetUp() override {
-        window.clock = &clock;
-        window.closeWhenIdle = false;
-        port.devices["COM1"] = controller(controllerIdentification());
-        ASSERT_TRUE(app.startUp());
-        // As after "УСТАНОВИТЬ НАЧАЛЬНУЮ ПОЗИЦИЮ".
-        for (ControlId id : windingControls())
-            window.controls[id].enabled = true;
-        dev().written.clear();
-        window.messages.clear();
-    }
-    FakeDevice& dev() { return port.devices.at("COM1"); }
-    void setFields(const Fields& fields) {
-        for (const auto& [id, text] : fields)
-            window.controls[id].text = text;
-    }
     // Each input on its own, as an operator presses one after the other's line was answered.
     Lines press(const std::vector<Input>& inputs) {
         dev().written.clear();
         for (const Input& input : inputs) {
             if (const Key* k = std::get_if<Key>(&input)) window.key(k->code);
             if (const Click* c = std::get_if<Click>(&input)) window.click(c->id);
-            testing::runScript(app, window);
+            runScript();
         }
         return dev().written;
     }
     const TrackedPosition& at() { return app.state().position; }
     std::string readout() { return window.text(ctl::kReadout); }
-
-    FakeWindow window;
-    FakeSerialPort port;
-    FakeClock clock;
-    testing::FakeFiles files;
-    testing::FakeFileDialogs dialogs;
-    App app{window, port, clock, files, dialogs};
 };
 
 const float kSlotOfSeven = static_cast<float>(360.0 / 7.0);
@@ -181,7 +149,7 @@ TEST_F(ManualTest, ReadoutFollowsEveryKeyAndControlEvent) {
     // Any control event rewrites it, even one without an action.
     app.state().position.height = 0.25f;
     window.focus(ctl::kCommandBox);
-    testing::runScript(app, window);
+    runScript();
     EXPECT_EQ(readout(),
               "Текущее положение:\r\nВысота: 0.25мм\r\nДлина: -5мм\r\nПоворот: 2.5°\r\n");
 }
@@ -351,7 +319,7 @@ TEST_F(ManualTest, EmergencyReset) {
     window.click(ctl::kReset);
     window.idle(5);
     window.click(ctl::kStop);
-    testing::runScript(app, window);
+    runScript();
     EXPECT_EQ(dev().written, (Lines{"M112\r\n"}));
     EXPECT_EQ(dev().opens, 3);
     EXPECT_EQ(readout(), "Текущее положение:\r\nВысота: 0мм\r\nДлина: 0мм\r\nПоворот: 0°\r\n");
@@ -383,7 +351,7 @@ TEST_F(ManualTest, OnlyTheLastEventOfAWaitCanJogAfterIt) {
             if (key == 0) window.idle(1);
             if (key != 0) window.key(key);
         }
-        testing::runScript(app, window);
+        runScript();
         EXPECT_EQ(dev().written, c.lines) << c.name;
         EXPECT_EQ(at().length, 0.0f) << c.name;
     }

@@ -1,10 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "app/app.h"
-#include "fakes/fake_files.h"
-#include "fakes/fake_serial.h"
-#include "fakes/fake_window.h"
-#include "fakes/run_script.h"
+#include "fakes/app_fixture.h"
 #include "profile/text_lines.h"
 #include "ui/control_table.h"
 
@@ -35,7 +31,7 @@ std::vector<std::string> numberedLines() {
     return lines;
 }
 
-class ProfileTest : public ::testing::Test {
+class ProfileTest : public testing::AppFixture {
   protected:
     void SetUp() override {
         window.closeWhenIdle = false;
@@ -45,7 +41,7 @@ class ProfileTest : public ::testing::Test {
     void click(ControlId button, std::string answer) {
         dialogs.answers.push_back(std::move(answer));
         window.click(button);
-        testing::runScript(app, window);
+        runScript();
     }
     void save(const std::string& path) { click(ctl::kSave, path); }
     void load(const std::string& path) { click(ctl::kLoad, path); }
@@ -55,13 +51,6 @@ class ProfileTest : public ::testing::Test {
             all += window.text(id) + "|";
         return all + std::to_string(window.state(ctl::kWindingSpeed));
     }
-
-    testing::FakeWindow window;
-    testing::FakeSerialPort port;
-    testing::FakeClock clock;
-    testing::FakeFiles files;
-    testing::FakeFileDialogs dialogs;
-    App app{window, port, clock, files, dialogs};
 };
 
 TEST_F(ProfileTest, SaveWritesTheLinesInTableOrderAndReplacesTheOldFile) {

@@ -2,23 +2,14 @@
 
 #include <cmath>
 
-#include "app/app.h"
-#include "fakes/fake_files.h"
-#include "fakes/fake_serial.h"
-#include "fakes/fake_window.h"
-#include "fakes/run_script.h"
+#include "fakes/app_fixture.h"
 #include "ui/control_table.h"
 #include "winding/section_cycle.h"
 
 namespace tarvel {
 namespace {
 
-using testing::controller;
-using testing::controllerIdentification;
-using testing::FakeClock;
 using testing::FakeDevice;
-using testing::FakeSerialPort;
-using testing::FakeWindow;
 using Lines = std::vector<std::string>;
 
 // The worked example: H 40, D 50, S 12, depth 10, width 5, P 5, L 10, CW, T 2, speed 8.
@@ -32,17 +23,10 @@ const Lines kWorkedExample = {
     "G0 Z-4 F96000\r\n",    "G0 Z-4 F96000\r\n",    "G0 E0 F15000\r\n",     "G0 Z15 F15000\r\n",
 };
 
-class WindingTest : public ::testing::Test {
+class WindingTest : public testing::ConnectedFixture {
   protected:
     void SetUp() override {
-        window.clock = &clock;
-        window.closeWhenIdle = false;
-        port.devices["COM1"] = controller(controllerIdentification());
-        ASSERT_TRUE(app.startUp());
-        // As after "УСТАНОВИТЬ НАЧАЛЬНУЮ ПОЗИЦИЮ".
-        for (ControlId id : windingControls())
-            window.controls[id].enabled = true;
-        dev().written.clear();
+        ConnectedFixture::SetUp();
         setFields({{11, "40"},
                    {12, "50"},
                    {13, "12"},
@@ -53,24 +37,12 @@ class WindingTest : public ::testing::Test {
                    {18, "10"},
                    {20, "0"}});
     }
-    void setFields(std::initializer_list<std::pair<ControlId, const char*>> fields) {
-        for (const auto& [id, text] : fields)
-            window.controls[id].text = text;
-    }
-    FakeDevice& dev() { return port.devices.at("COM1"); }
     Lines wind(int section = 1) {
         dev().written.clear();
         window.click(ctl::kSection1 + section - 1);
-        testing::runScript(app, window);
+        runScript();
         return dev().written;
     }
-
-    FakeWindow window;
-    FakeSerialPort port;
-    FakeClock clock;
-    testing::FakeFiles files;
-    testing::FakeFileDialogs dialogs;
-    App app{window, port, clock, files, dialogs};
 };
 
 TEST_F(WindingTest, WorkedExampleByteForByte) {
@@ -281,7 +253,7 @@ TEST_F(WindingTest, Staking) {
     auto stake = [&] {
         dev().written.clear();
         window.click(ctl::kStake);
-        testing::runScript(app, window);
+        runScript();
         return dev().written;
     };
     auto strike = [](int power) {
@@ -334,7 +306,7 @@ TEST_F(WindingTest, Staking) {
 TEST_F(WindingTest, StartPosition) {
     window.controls[18].text = "";
     window.click(ctl::kStartPosition);
-    testing::runScript(app, window);
+    runScript();
     EXPECT_EQ(dev().written, (Lines{"G92 X0 Y0 Z0 E0\r\n", "M17\r\n", "G0 Y6 Z15 F3000\r\n"}));
     for (ControlId id : windingControls())
         EXPECT_TRUE(window.enabled(id)) << id;
@@ -343,7 +315,7 @@ TEST_F(WindingTest, StartPosition) {
     dev().written.clear();
     window.controls[18].text = "2.5";
     window.click(ctl::kStartPosition);
-    testing::runScript(app, window);
+    runScript();
     EXPECT_EQ(dev().written.back(), "G0 Y4 Z15 F3000\r\n");
 }
 
