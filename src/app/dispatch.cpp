@@ -15,6 +15,8 @@ void windSection(App& app, ControlId button) {
     setSectionButtonsEnabled(app.window(), false);
     const int section = button - ctl::kSection1 + 1;
     app.cycles().windSection(section);
+    // After section 2, and only then, what the cycle's last wait took is dropped: a key-down
+    // does not jog after it, a close does not end the program.
     if (section == 2) app.state().lastEvent = Event::none();
 }
 

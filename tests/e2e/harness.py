@@ -44,6 +44,18 @@ def wait_until(condition, what, deadline=DEADLINE, interval=0.05):
         time.sleep(interval)
 
 
+class EndedEarly(AssertionError):
+    pass
+
+
+def note_retry(note):
+    """Says, in the test's output and in build/windows/e2e/retries.log, what was tried again."""
+    print(note, file=sys.stderr)
+    os.makedirs(ARTIFACTS, exist_ok=True)
+    with open(os.path.join(ARTIFACTS, "retries.log"), "a") as log:
+        log.write(time.strftime("%Y-%m-%d %H:%M:%S ") + note + "\n")
+
+
 _table = None
 
 
@@ -193,12 +205,25 @@ class Program:
         self.env = env
         # The program reads (and creates) settings.ini in its current folder: never ours.
         self.cwd = cwd or tempfile.mkdtemp(prefix="tarvel-")
-        self.process = subprocess.Popen([WINE_EXEC, EXE], env=env, cwd=self.cwd,
-                                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
-                                        start_new_session=True)
-        self.window = wait_until(self._find_window, "the window titled " + TITLE)
+        descriptor, self.log_path = tempfile.mkstemp(prefix="tarvel-wine-", suffix=".log")
+        os.close(descriptor)
+        self._launch()
+        try:
+            self.window = wait_until(self._find_window, "the window titled " + TITLE)
+        except EndedEarly as ended:
+            # Seen about once in a thousand starts: the Wine process ends at once. Once more,
+            # with what it said kept beside the screenshots.
+            note_retry("the program ended before its window appeared: %s" % ended)
+            self._launch()
+            self.window = wait_until(self._find_window, "the window titled " + TITLE)
         self.wait_for_start_up = wait_for_start_up
         wait_until(self._painted, "the window to be drawn")
+
+    def _launch(self):
+        with open(self.log_path, "ab") as log:
+            self.process = subprocess.Popen([WINE_EXEC, EXE], env=self.env, cwd=self.cwd,
+                                            stdout=log, stderr=subprocess.STDOUT,
+                                            start_new_session=True)
 
     def _painted(self):
         if not self._locate_client():
@@ -209,15 +234,18 @@ class Program:
                     self.pixel(x, y, shot) == PANEL for x, y in corners)
         # Start-up ends with the two-section layout: until then (the port search) the third
         # section column still shows.
+        third_span = self.rect(26)
         return drawn and (not self.wait_for_start_up or
-                          self.pixel(772 + 29, 148 + 13, shot) == PANEL)
+                          self.pixel(third_span[0] + 29, third_span[1] + 13, shot) == PANEL)
 
     def _xdotool(self, *args):
         return subprocess.run(["xdotool", *args], env=self.env, capture_output=True, text=True)
 
     def _find_window(self):
         if self.process.poll() is not None:
-            raise AssertionError("the program ended before its window appeared")
+            with open(self.log_path, "rb") as log:
+                said = log.read()[-600:].decode("utf-8", "replace").strip()
+            raise EndedEarly("exit code %s, %r" % (self.process.returncode, said))
         out = self._xdotool("search", "--onlyvisible", "--name", "^" + TITLE.replace(".", "\\.") + "$").stdout.split()
         return out[0] if out else None
 
@@ -243,9 +271,17 @@ class Program:
         """What the window holds now, read from the running program by window-probe: per control
         (by number) its rect, text, position, enabled and visible state; the focused control;
         open message boxes with their texts and buttons."""
-        out = subprocess.run([WINE_EXEC, PROBE], env=self.env, capture_output=True, text=True,
-                             timeout=60)
-        return json.loads(out.stdout)
+        for attempt in range(3):
+            out = subprocess.run([WINE_EXEC, PROBE], env=self.env, capture_output=True,
+                                 text=True, timeout=60)
+            try:
+                return json.loads(out.stdout)
+            except ValueError:
+                # A Wine process that failed to start prints nothing: try again, and keep what
+                # it said in the log of the test.
+                note_retry("window-probe gave no answer (exit %s): %r" % (
+                    out.returncode, out.stderr.strip()[-400:]))
+        raise AssertionError("window-probe gave no answer three times")
 
     def control(self, number):
         return self.probe()["controls"][str(number)]
@@ -312,6 +348,8 @@ class Program:
         if self.process.poll() is None:
             os.killpg(self.process.pid, signal.SIGKILL)
             self.process.wait(timeout=10)
+        if os.path.exists(self.log_path):
+            os.remove(self.log_path)
 
 
 class ProgramTest(unittest.TestCase):
