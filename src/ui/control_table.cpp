@@ -74,10 +74,10 @@ ControlSpec plain(ControlKind kind, Rect r, int font = kDefaultFont) {
     return {kind, r, "", font, std::nullopt, std::nullopt, Align::Left};
 }
 
-std::array<ControlSpec, kControlCount> buildTable() {
-    std::array<ControlSpec, kControlCount> t{};
-    using colour::kDarkRow, colour::kLabelText, colour::kLightRow, colour::kPanel;
+using Table = std::array<ControlSpec, kControlCount>;
 
+void placeParameterPanel(Table& t) {
+    using colour::kDarkRow, colour::kLabelText, colour::kLightRow;
     for (const auto& row : kParameterRows) {
         t[row.label] = label({10, row.y, 500, 26}, row.text, kFont0, kLabelText,
                              row.dark ? kDarkRow : kLightRow);
@@ -95,8 +95,10 @@ std::array<ControlSpec, kControlCount> buildTable() {
         t[30 + k] =
             label({kColumnX[k], 120, 58, 26}, kColumnHeaders[k], kFont0, kLabelText, kDarkRow);
     t[108] = label({628, 376, 287, 36}, "", kFont0, std::nullopt, std::nullopt, Align::Centre);
+}
 
-    // Machine panel.
+void placeMachinePanel(Table& t) {
+    using colour::kLightRow, colour::kPanel;
     t[69] = label({940, 10, 184, 36}, "Не подключен", kStatusFont, colour::kStatusCreated,
                   std::nullopt);
     t[72] = button({1128, 8, 112, 40}, "Обновить", kFont0, Align::Left);
@@ -124,8 +126,9 @@ std::array<ControlSpec, kControlCount> buildTable() {
     t[113] = {
         ControlKind::Trackbar, {940, 648, 192, 28}, "", kDefaultFont, {}, kPanel, Align::Left};
     t[106] = button({1144, 628, 126, 46}, "КЕРНЕНИЕ", kButtons);
+}
 
-    // Winding panel.
+void placeWindingPanel(Table& t) {
     t[91] = button({652, 416, 110, 40}, "СОХРАНИТЬ", kDefaultFont);
     t[92] = button({780, 416, 110, 40}, "ЗАГРУЗИТЬ", kDefaultFont);
     t[104] = button({8, 464, 140, 68}, "СТОП", kButtons);
@@ -145,6 +148,13 @@ std::array<ControlSpec, kControlCount> buildTable() {
     }
     t[87] = plain(ControlKind::ProgressBar, {8, 628, 632, 49});
     t[107] = button({656, 628, 198, 50}, "ДАЛЕЕ", kButtons);
+}
+
+Table buildTable() {
+    Table t{};
+    placeParameterPanel(t);
+    placeMachinePanel(t);
+    placeWindingPanel(t);
     return t;
 }
 

@@ -200,7 +200,8 @@ class Program:
 
     def __init__(self, display, extra_env=None, wait_for_start_up=True, cwd=None):
         self.display = display
-        env = dict(os.environ, DISPLAY=display, WINEDEBUG="-all")
+        # Wine's own errors about the address space stay on: they name a start that failed.
+        env = dict(os.environ, DISPLAY=display, WINEDEBUG="-all,err+virtual")
         env.update(extra_env or {})
         self.env = env
         # The program reads (and creates) settings.ini in its current folder: never ours.
@@ -211,8 +212,9 @@ class Program:
         try:
             self.window = wait_until(self._find_window, "the window titled " + TITLE)
         except EndedEarly as ended:
-            # Seen about once in a thousand starts: the Wine process ends at once. Once more,
-            # with what it said kept beside the screenshots.
+            # A Wine process that cannot set up its address space ends at once (once in about a
+            # thousand starts before wine-exec turned randomisation off). Once more, with what
+            # it said kept in retries.log.
             note_retry("the program ended before its window appeared: %s" % ended)
             self._launch()
             self.window = wait_until(self._find_window, "the window titled " + TITLE)
@@ -277,8 +279,8 @@ class Program:
             try:
                 return json.loads(out.stdout)
             except ValueError:
-                # A Wine process that failed to start prints nothing: try again, and keep what
-                # it said in the log of the test.
+                # A Wine process that failed to start prints no answer: try again, and keep
+                # what it said in retries.log.
                 note_retry("window-probe gave no answer (exit %s): %r" % (
                     out.returncode, out.stderr.strip()[-400:]))
         raise AssertionError("window-probe gave no answer three times")
