@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Cycle timing benchmark: the real program under Wine winds a section of 150 turns (1,359 lines)
+"""Cycle timing benchmark: the real program under Wine winds a section of 150 turns (1,360 lines)
 against controller-sim answering at once, and the simulator's timestamps give, for every line of
 the cycle, the time from the controller's "ok" to the program's next line.
 
