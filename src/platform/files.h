@@ -65,7 +65,7 @@ class FileDialogs {
     // file (at most 259 characters), or an empty text when the operator cancels. The save
     // dialog asks nothing before an existing file is chosen; the open dialog accepts only an
     // existing file. Neither adds an extension nor changes the current folder.
-    virtual std::string askPath(const FileDialogSpec& spec) = 0;
+    virtual std::string askPath(const FileDialogSpec& dialog) = 0;
 };
 
 }  // namespace tarvel

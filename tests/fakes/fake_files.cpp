@@ -80,8 +80,8 @@ bool FakeFiles::remove(std::string_view path) {
     return files.erase(std::string(path)) > 0;
 }
 
-std::string FakeFileDialogs::askPath(const FileDialogSpec& spec) {
-    asked.push_back(spec);
+std::string FakeFileDialogs::askPath(const FileDialogSpec& dialog) {
+    asked.push_back(dialog);
     if (answers.empty()) return {};
     std::string answer = answers.front();
     answers.pop_front();

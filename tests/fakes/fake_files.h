@@ -34,7 +34,7 @@ class FakeFiles : public Files {
 
 class FakeFileDialogs : public FileDialogs {
   public:
-    std::string askPath(const FileDialogSpec& spec) override;
+    std::string askPath(const FileDialogSpec& dialog) override;
 
     std::deque<std::string> answers;  // what the operator chooses; empty: cancel
     std::vector<FileDialogSpec> asked;

@@ -86,14 +86,14 @@ bool Win32Files::remove(std::string_view path) {
     return DeleteFileW(widen(path).c_str()) != 0;
 }
 
-std::string Win32FileDialogs::askPath(const FileDialogSpec& spec) {
+std::string Win32FileDialogs::askPath(const FileDialogSpec& dialog) {
     // The filter's entries are separated, and ended, by zero characters.
-    std::wstring filter = widen(spec.filter);
+    std::wstring filter = widen(dialog.filter);
     std::replace(filter.begin(), filter.end(), L'|', L'\0');
     filter.append(2, L'\0');
-    const std::wstring title = widen(spec.title);
+    const std::wstring title = widen(dialog.title);
     wchar_t path[MAX_PATH] = {};
-    const std::wstring proposed = widen(spec.proposedName);
+    const std::wstring proposed = widen(dialog.proposedName);
     proposed.copy(path, MAX_PATH - 1);
 
     OPENFILENAMEW ofn{};
@@ -105,7 +105,7 @@ std::string Win32FileDialogs::askPath(const FileDialogSpec& spec) {
     ofn.nMaxFile = MAX_PATH;
     ofn.lpstrTitle = title.c_str();
     ofn.Flags = OFN_EXPLORER | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR | OFN_HIDEREADONLY;
-    const bool save = spec.kind == FileDialogSpec::Kind::Save;
+    const bool save = dialog.kind == FileDialogSpec::Kind::Save;
     // Only an existing profile can be loaded: a typed name that does not exist is refused in
     // the dialog instead of creating an empty file.
     if (!save) ofn.Flags |= OFN_FILEMUSTEXIST;

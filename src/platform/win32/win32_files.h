@@ -19,7 +19,7 @@ class Win32FileDialogs final : public FileDialogs {
   public:
     // `owner` is the main window; it owns the dialog when it is the foreground window.
     explicit Win32FileDialogs(const HWND& owner) : owner_(owner) {}
-    std::string askPath(const FileDialogSpec& spec) override;
+    std::string askPath(const FileDialogSpec& dialog) override;
 
   private:
     const HWND& owner_;
