@@ -44,18 +44,6 @@ def wait_until(condition, what, deadline=DEADLINE, interval=0.05):
         time.sleep(interval)
 
 
-class EndedEarly(AssertionError):
-    pass
-
-
-def note_retry(note):
-    """Says, in the test's output and in build/windows/e2e/retries.log, what was tried again."""
-    print(note, file=sys.stderr)
-    os.makedirs(ARTIFACTS, exist_ok=True)
-    with open(os.path.join(ARTIFACTS, "retries.log"), "a") as log:
-        log.write(time.strftime("%Y-%m-%d %H:%M:%S ") + note + "\n")
-
-
 _table = None
 
 
@@ -208,24 +196,14 @@ class Program:
         self.cwd = cwd or tempfile.mkdtemp(prefix="tarvel-")
         descriptor, self.log_path = tempfile.mkstemp(prefix="tarvel-wine-", suffix=".log")
         os.close(descriptor)
-        self._launch()
-        try:
-            self.window = wait_until(self._find_window, "the window titled " + TITLE)
-        except EndedEarly as ended:
-            # A Wine process that cannot set up its address space ends at once (once in about a
-            # thousand starts before wine-exec turned randomisation off). Once more, with what
-            # it said kept in retries.log.
-            note_retry("the program ended before its window appeared: %s" % ended)
-            self._launch()
-            self.window = wait_until(self._find_window, "the window titled " + TITLE)
-        self.wait_for_start_up = wait_for_start_up
-        wait_until(self._painted, "the window to be drawn")
-
-    def _launch(self):
+        # What Wine says goes to a log, so that a start that fails names its cause.
         with open(self.log_path, "ab") as log:
-            self.process = subprocess.Popen([WINE_EXEC, EXE], env=self.env, cwd=self.cwd,
+            self.process = subprocess.Popen([WINE_EXEC, EXE], env=env, cwd=self.cwd,
                                             stdout=log, stderr=subprocess.STDOUT,
                                             start_new_session=True)
+        self.window = wait_until(self._find_window, "the window titled " + TITLE)
+        self.wait_for_start_up = wait_for_start_up
+        wait_until(self._painted, "the window to be drawn")
 
     def _painted(self):
         if not self._locate_client():
@@ -247,7 +225,8 @@ class Program:
         if self.process.poll() is not None:
             with open(self.log_path, "rb") as log:
                 said = log.read()[-600:].decode("utf-8", "replace").strip()
-            raise EndedEarly("exit code %s, %r" % (self.process.returncode, said))
+            raise AssertionError("the program ended before its window appeared (exit code %s): %r"
+                                 % (self.process.returncode, said))
         out = self._xdotool("search", "--onlyvisible", "--name", "^" + TITLE.replace(".", "\\.") + "$").stdout.split()
         return out[0] if out else None
 
@@ -273,17 +252,13 @@ class Program:
         """What the window holds now, read from the running program by window-probe: per control
         (by number) its rect, text, position, enabled and visible state; the focused control;
         open message boxes with their texts and buttons."""
-        for attempt in range(3):
-            out = subprocess.run([WINE_EXEC, PROBE], env=self.env, capture_output=True,
-                                 text=True, timeout=60)
-            try:
-                return json.loads(out.stdout)
-            except ValueError:
-                # A Wine process that failed to start prints no answer: try again, and keep
-                # what it said in retries.log.
-                note_retry("window-probe gave no answer (exit %s): %r" % (
-                    out.returncode, out.stderr.strip()[-400:]))
-        raise AssertionError("window-probe gave no answer three times")
+        out = subprocess.run([WINE_EXEC, PROBE], env=self.env, capture_output=True, text=True,
+                             timeout=60)
+        try:
+            return json.loads(out.stdout)
+        except ValueError:
+            raise AssertionError("window-probe gave no answer (exit code %s): %r"
+                                 % (out.returncode, out.stderr.strip()[-600:])) from None
 
     def control(self, number):
         return self.probe()["controls"][str(number)]
