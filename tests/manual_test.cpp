@@ -331,6 +331,52 @@ TEST_F(ManualTest, EmergencyReset) {
     EXPECT_EQ(press({Key{kPlus}}), (Lines{"G0 Z1F1500\r\n"}));
 }
 
+// A held key against a machine that takes 48.3 ms for a 1 mm jog (50 ms with the margin and the
+// millisecond clock): the jogs go out at the machine's pace, and at most one after the last
+// key-down, so the machine stops about when the key is let go.
+TEST_F(ManualTest, HeldKeysJogAtTheMachinesPace) {
+    const struct {
+        const char* name;
+        const char* before;  // a line the operator sends first; "" for none
+        int key, repeatMs, keyDowns;
+        std::int64_t gapMs;  // between two jogs
+        std::size_t jogs;
+    } cases[] = {
+        {"arrow up repeating faster than the machine", "", kUp, 33, 30, 50, 21},
+        {"keypad + the same", "", kPlus, 33, 30, 50, 21},
+        {"arrow up repeating slower: every key-down jogs at once", "", kUp, 100, 10, 100, 10},
+        {"Y slowed to 300 mm/s² takes 115.5 ms a jog", "M201 Y300", kUp, 33, 30, 117, 10},
+        {"Z keeps its own acceleration", "M201 Y300", kPlus, 33, 30, 50, 21},
+    };
+    for (const auto& c : cases) {
+        SetUp();
+        if (*c.before) {
+            window.controls[ctl::kCommandBox].text = c.before;
+            window.click(ctl::kSend);
+            runScript();
+        }
+        std::vector<std::int64_t> jogTimes;
+        dev().onWrite = [&](FakeDevice& d, const std::string&) {
+            jogTimes.push_back(clock.now);
+            d.arrive("ok\n");
+        };
+        const std::int64_t start = clock.now + 1000;
+        const std::int64_t lastKey = start + (c.keyDowns - 1) * c.repeatMs;
+        for (int i = 0; i < c.keyDowns; ++i)
+            window.keyAt(start + i * c.repeatMs, c.key);
+        runScript();
+        ASSERT_EQ(jogTimes.size(), c.jogs) << c.name;
+        EXPECT_EQ(jogTimes.front(), start) << c.name;
+        // The fake's polls for the "ok" take a millisecond now and then.
+        for (std::size_t i = 1; i < jogTimes.size(); ++i) {
+            EXPECT_GE(jogTimes[i] - jogTimes[i - 1], c.gapMs) << c.name << ", jog " << i;
+            EXPECT_LE(jogTimes[i] - jogTimes[i - 1], c.gapMs + 1) << c.name << ", jog " << i;
+        }
+        EXPECT_GE(jogTimes.back(), lastKey) << c.name;
+        EXPECT_LT(jogTimes.back() - lastKey, c.gapMs) << c.name;
+    }
+}
+
 TEST_F(ManualTest, OnlyTheLastEventOfAWaitCanJogAfterIt) {
     const struct {
         const char* name;

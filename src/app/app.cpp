@@ -24,6 +24,7 @@ App::App(Window& window, SerialPort& port, Clock& clock, Files& files, FileDialo
       link_(window, port, clock, state_, exchange_),
       cycles_(window, exchange_, state_),
       jogging_(window, exchange_, state_),
+      keyPacer_(clock, jogging_),
       setup_(window, exchange_, link_, state_),
       profile_(window, files, dialogs, state_) {}
 
@@ -58,14 +59,14 @@ bool App::startUp() {
 void App::mainLoopPass() {
     state_.stopRequested = false;
     // A key-down taken last by the previous wait (this loop's or a handler's) is acted on now;
-    // the ones a handler's wait took before it are lost, so a held key never runs on.
+    // the ones a handler's wait took before it are lost.
     if (state_.lastEvent.kind == EventKind::KeyDown) {
         dispatchKey(*this, state_.lastEvent.key);
         refreshReadout();
     }
 
-    const Event event = waitForEvent(window_, state_, kLoopWaitMs);
-    if (event.kind == EventKind::Timer) return;
+    const Event event = waitForEvent(window_, state_, keyPacer_.waitMs(kLoopWaitMs));
+    if (keyPacer_.afterWait(event)) refreshReadout();
     if (event.kind == EventKind::Control) {
         updateSectionLayout(window_, state_);
         dispatchControl(*this, event);

@@ -4,6 +4,7 @@
 #include "link/command_exchange.h"
 #include "link/serial_link.h"
 #include "manual/jogging.h"
+#include "manual/key_jog_pacer.h"
 #include "manual/setup_commands.h"
 #include "platform/files.h"
 #include "platform/serial.h"
@@ -32,6 +33,7 @@ class App {
     SerialLink& link() { return link_; }
     WindingCycles& cycles() { return cycles_; }
     Jogging& jogging() { return jogging_; }
+    KeyJogPacer& keyPacer() { return keyPacer_; }
     SetupCommands& setup() { return setup_; }
     ProfileFile& profile() { return profile_; }
 
@@ -45,6 +47,7 @@ class App {
     SerialLink link_;
     WindingCycles cycles_;
     Jogging jogging_;
+    KeyJogPacer keyPacer_;
     SetupCommands setup_;
     ProfileFile profile_;
 };

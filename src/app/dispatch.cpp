@@ -89,7 +89,7 @@ void dispatchControl(App& app, const Event& event) {
 }
 
 void dispatchKey(App& app, int key) {
-    if (const JogRow* row = findJog(keyJogs(), key)) app.jogging().jog(*row);
+    if (const JogRow* row = findJog(keyJogs(), key)) app.keyPacer().keyDown(*row);
 }
 
 }  // namespace tarvel

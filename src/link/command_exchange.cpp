@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "motion/motion_model.h"
 #include "numtext/reals.h"
 #include "state/event_wait.h"
 #include "ui/control_table.h"
@@ -39,6 +40,7 @@ void CommandExchange::sendLine(std::string_view line) {
     // taken for the answer to this line.
     drainInput();
     port_.write(line);
+    noteControllerSettings(line);
 
     AcknowledgementScanner scanner;
     const std::int64_t writtenAt = clock_.nowMs();
@@ -90,6 +92,15 @@ bool CommandExchange::sending() const {
 
 void CommandExchange::sendOperatorCommand() {
     sendLine(window_.text(ctl::kCommandBox) + "\r\n");
+}
+
+void CommandExchange::noteControllerSettings(std::string_view text) {
+    for (std::size_t start = 0; start < text.size();) {
+        const std::size_t end = std::min(text.find_first_of("\r\n", start), text.size());
+        if (auto a = motion::accelerationYSetBy(text.substr(start, end - start)))
+            state_.controllerAccelerationY = *a;
+        start = end + 1;
+    }
 }
 
 void CommandExchange::drainInput() {

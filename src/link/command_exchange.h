@@ -39,6 +39,9 @@ class CommandExchange final : public LineSender {
 
   private:
     void drainInput();
+    // What the line tells the controller about how it moves (its Y acceleration), so that jogs
+    // can be paced to the machine.
+    void noteControllerSettings(std::string_view text);
     // How long the next event wait of an unanswered line may take: none at first, so a quick
     // answer is seen at once; then short sleeps, so a slow controller costs little.
     int nextWaitMs(std::int64_t waitedMs) const;

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "link/identification.h"
+#include "motion/motion_model.h"
 #include "numtext/numtext.h"
 #include "ui/control_groups.h"
 #include "ui/control_table.h"
@@ -46,6 +47,8 @@ void SerialLink::connectController() {
             window_.setText(ctl::kStatus, "Подключен");
             window_.setFrontColour(ctl::kStatus, colour::kConnected);
             state_.firstPortToTry = n;
+            // Opening the port reset the board: its own settings hold again.
+            state_.controllerAccelerationY = motion::kAcceleration;
             drainUntilQuiet();
             return;
         }

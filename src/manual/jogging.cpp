@@ -8,9 +8,15 @@
 namespace tarvel {
 namespace {
 
-constexpr JogAxis kHeight{&TrackedPosition::height, "G0 Z", "F1500\r\n"};
-constexpr JogAxis kLength{&TrackedPosition::length, "G0 Y", "F1500\r\n"};
-constexpr JogAxis kRotation{&TrackedPosition::rotation, "G0 E", "F15000\r\n"};
+constexpr JogAxis kHeight{&TrackedPosition::height, motion::Axis::Z, "G0 Z", 1500};
+constexpr JogAxis kLength{&TrackedPosition::length, motion::Axis::Y, "G0 Y", 1500};
+constexpr JogAxis kRotation{&TrackedPosition::rotation, motion::Axis::E, "G0 E", 15000};
+
+std::string feedTail(const JogAxis& axis) {
+    std::string tail = FormatInteger(axis.feed);
+    tail.insert(0, 1, 'F');
+    return tail += "\r\n";
+}
 
 // Arrow keys and the keypad's + and -; the + and - of the main keyboard do not jog.
 constexpr JogRow kKeyJogs[] = {
@@ -59,10 +65,18 @@ const RotationRow* findRotation(ControlId id) {
 Jogging::Jogging(Window& window, LineSender& sender, ProgramState& state)
     : window_(window), sender_(sender), state_(state) {}
 
-void Jogging::jog(const JogRow& row) {
+double Jogging::jog(const JogRow& row) {
     float& field = state_.position.*(row.axis->field);
+    const float from = field;
     field = StoreReal(static_cast<double>(field) + static_cast<double>(row.step));
-    sender_.sendMove(row.axis->head, field, row.axis->feed);
+    const bool connected = sender_.sending();
+    if (!sender_.sendMove(row.axis->head, field, feedTail(*row.axis)) || !connected) return 0;
+    // The machine moves by what the lines say: whole numbers, so half a degree is 0 or 1.
+    motion::Axes distance;
+    distance[row.axis->axis] = sendableNumber(from)
+                                   ? static_cast<double>(RoundToInt64(field) - RoundToInt64(from))
+                                   : static_cast<double>(row.step);
+    return motion::moveSeconds(distance, row.axis->feed, state_.controllerAccelerationY);
 }
 
 void Jogging::rotate(const RotationRow& row) {
@@ -71,7 +85,7 @@ void Jogging::rotate(const RotationRow& row) {
     rotation = row.slots == 0 ? row.angle
                               : StoreReal(static_cast<double>(rotation) +
                                           row.slots * static_cast<double>(state_.slotPitch));
-    sender_.sendMove(kRotation.head, rotation, kRotation.feed);
+    sender_.sendMove(kRotation.head, rotation, feedTail(kRotation));
 }
 
 }  // namespace tarvel

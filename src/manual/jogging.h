@@ -6,6 +6,7 @@
 #include <span>
 
 #include "link/line_sender.h"
+#include "motion/motion_model.h"
 #include "platform/window.h"
 #include "state/program_state.h"
 
@@ -13,8 +14,9 @@ namespace tarvel {
 
 struct JogAxis {
     float TrackedPosition::*field;
+    motion::Axis axis;
     const char* head;  // the move up to its number, e.g. "G0 Z"
-    const char* feed;  // the rest of the line, e.g. "F1500\r\n" (no space before the feed word)
+    int feed;          // units/min; the line ends "F" + feed + "\r\n" (no space before the word)
 };
 
 // A key (its virtual-key code) or a jog button (its control number) and its step.
@@ -45,7 +47,8 @@ class Jogging {
 
     // The tracked position moves first and keeps its fraction; the line carries the nearest
     // whole number. With no controller, or after СТОП, only the tracked position moves.
-    void jog(const JogRow& row);
+    // Returns how long the machine takes for the move sent, 0 when none went out.
+    double jog(const JogRow& row);
     // Resets the section progress bars, then turns the workpiece.
     void rotate(const RotationRow& row);
 

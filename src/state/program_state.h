@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 
+#include "motion/motion_model.h"
 #include "platform/window.h"
 
 namespace tarvel {
@@ -27,6 +28,9 @@ struct ProgramState {
     bool stopRequested = false;
     bool paused = false;
     std::int32_t firstPortToTry = 0;
+    // The Y acceleration the controller works with: its own until an "M201 Y" lowers it, and
+    // its own again once its port is opened anew (that resets it).
+    double controllerAccelerationY = motion::kAcceleration;
     Event lastEvent;
     bool quitRequested = false;
     std::string savedFieldText;

@@ -1,11 +1,13 @@
 """Winding under Wine: an operator types the worked example, sets the start position, winds
 section 1 and stakes the commutator; the simulated controller receives every line."""
+import time
 import unittest
 
 from harness import ProgramTest, wait_until
 
 ZERO_LINE = "G92 X0 Y0 Z0 E0\r\n"
 START_POSITION, SECTION_1, STAKE, SECTION_1_BAR = 78, 93, 106, 109
+PARK, RESET, STOP, STATUS = 81, 80, 104, 69
 
 WORKED_EXAMPLE = [
     "G92 E0", "M201 Y2400", "G0 Y-4 F15000", "G0 Z-4 F15000", "G0 E0 F15000", "G0 Z0 F15000",
@@ -23,7 +25,37 @@ class WindingTest(ProgramTest):
         self.program.type(text)
 
     def test_worked_example_and_staking(self):
-        sim = self.simulator(3)
+        self.wind_and_stake(self.simulator(3))
+
+    def test_the_same_against_the_practice_controller(self):
+        """Its queue, its late answers, the position report of G92 and the waits of G04 and
+        G28; then СБРОС, to which it answers nothing until its port is opened again."""
+        sim = self.simulator(3, "--planner")
+        self.wind_and_stake(sim)
+        self.program.click_id(PARK)
+        wait_until(lambda: sim.received()[-1] == "G28 Z Y\r\n", "the homing line")
+        # A click taken by the wait for the homing's late answer is not acted on: again until
+        # one is (those taken by the wait for M112 are not acted on either). The pointer stays
+        # where it is: xdotool waits long for a move to where it already is.
+        self.program.click_id(RESET)
+        clicked = time.monotonic()
+
+        def reset_once_halted():
+            nonlocal clicked
+            if time.monotonic() - clicked > 0.5:
+                self.program._xdotool("click", "1")
+                clicked = time.monotonic()
+            return sim.count("HALT") == 1
+
+        wait_until(reset_once_halted, "the emergency stop")
+        self.program.click_id(STOP)
+        wait_until(lambda: sim.count("OPEN") == 2 and self.program.text(STATUS) == "Подключен",
+                   "the controller found again")
+        # СТОП stays in force through the reconnection: its zeroing line is not sent.
+        self.assertEqual(sim.received()[-2:], ["G28 Z Y\r\n", "M112\r\n"])
+        self.assertTrue(sim.lines_waited_for_their_ok())
+
+    def wind_and_stake(self, sim):
         program = self.start()
         wait_until(lambda: sim.received() == [ZERO_LINE], "the zeroing line")
         x, y, w, h = program.rect(SECTION_1_BAR)

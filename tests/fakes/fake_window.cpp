@@ -51,6 +51,14 @@ Event FakeWindow::waitForEvent(int timeoutMs) {
         script_.pop_front();
         action();
     }
+    if (pending_.empty() && !timed_.empty() && clock &&
+        timed_.front().first <= clock->now + timeoutMs) {
+        clock->now = std::max(clock->now, timed_.front().first);
+        const int key = timed_.front().second;
+        timed_.pop_front();
+        idleWaits_ = 0;
+        return Event::keyDown(key);
+    }
     if (pending_.empty()) {
         if (closeWhenIdle) return Event::close();
         // A poll without sleeping takes a tenth of a millisecond here.

@@ -53,11 +53,14 @@ class FakeWindow : public Window {
     void idle(int waits);  // waits that find no event
     void tick();           // timer 123
     void close();
+    // A key-down at a moment of the clock, for the first wait that reaches it; later than the
+    // scripted steps, in the order given.
+    void keyAt(std::int64_t atMs, int virtualKey) { timed_.push_back({atMs, virtualKey}); }
     void step(std::function<void()> action) { script_.push_back(std::move(action)); }
     // When the script has run out: a close event (so App::run ends) instead of none.
     bool closeWhenIdle = true;
 
-    bool scriptDone() const { return script_.empty() && pending_.empty(); }
+    bool scriptDone() const { return script_.empty() && pending_.empty() && timed_.empty(); }
     bool visible(ControlId id) const { return controls.at(id).visible; }
     bool enabled(ControlId id) const { return controls.at(id).enabled; }
 
@@ -78,6 +81,7 @@ class FakeWindow : public Window {
   private:
     std::deque<std::function<void()>> script_;
     std::deque<Event> pending_;
+    std::deque<std::pair<std::int64_t, int>> timed_;
     ControlId focused_ = -1;
     int idleWaits_ = 0;
     int zeroWaits_ = 0;

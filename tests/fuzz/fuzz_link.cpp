@@ -1,8 +1,10 @@
-// The identification check and the acknowledgement scanner against plain searches.
+// The identification check and the acknowledgement scanner against plain searches; the reading
+// of G-code words and the motion model on the same bytes taken as lines an operator typed.
 //
 // Input: bytes of the controller, cut into reads at every byte 0xFF (which is dropped). The
 // first read is also examined as a start-up text.
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -10,6 +12,7 @@
 #include "fuzz/check.h"
 #include "link/command_exchange.h"
 #include "link/identification.h"
+#include "motion/motion_model.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace tarvel;
@@ -33,6 +36,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         TARVEL_CHECK(acknowledged == (received.find("ok") != std::string::npos), received);
         if (acknowledged) break;
         start = end + 1;
+    }
+
+    // Whatever a line says, the machine never takes a negative or non-finite time for it, and
+    // the controller is never left with an acceleration outside its limits.
+    motion::Machine machine;
+    for (std::size_t at = 0; at <= bytes.size();) {
+        const std::size_t end = std::min(bytes.find('\n', at), bytes.size());
+        const std::string_view line = bytes.substr(at, end - at);
+        const motion::Effect effect = machine.apply(line);
+        TARVEL_CHECK(std::isfinite(effect.seconds) && effect.seconds >= 0, line);
+        TARVEL_CHECK(machine.accelerationY() >= motion::kMinAcceleration &&
+                         machine.accelerationY() <= motion::kAcceleration,
+                     line);
+        if (auto a = motion::accelerationYSetBy(line))
+            TARVEL_CHECK(*a == machine.accelerationY(), line);
+        at = end + 1;
     }
     return 0;
 }

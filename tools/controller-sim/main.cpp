@@ -2,7 +2,8 @@
 //
 // It offers the terminal's slave side under a stable path (a symlink); when a program opens it,
 // it sends the controller's identification text, then answers every line with "ok" and logs
-// each line with a timestamp. Options make it misbehave on purpose, for tests.
+// each line with a timestamp. Options make it misbehave on purpose, for tests. With --planner it
+// answers as the real controller does instead: a queue of 16 moves carried out in real time.
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
@@ -17,6 +18,8 @@
 #include <cstring>
 #include <string>
 #include <string_view>
+
+#include "queued_controller.h"
 
 namespace {
 
@@ -36,6 +39,7 @@ struct Options {
     bool noIdentification = false;
     bool wrongIdentification = false;
     int identificationBytes = -1;  // send only this many bytes of the text
+    bool planner = false;          // the real controller's queue, pace and answers
 };
 
 volatile sig_atomic_t stopping = 0;
@@ -55,7 +59,8 @@ void usage() {
                  "       [--split-ok] [--noise N] [--busy N] [--zero-byte] [--slow-id MS]\n"
                  "       [--id-delay-ms N] [--first-delay-ms N]\n"
                  "       [--silent-after-m112] [--no-id] [--wrong-id]\n"
-                 "       [--id-bytes N]\n");
+                 "       [--id-bytes N]\n"
+                 "   or: controller-sim --link PATH [--log FILE] --planner\n");
     std::exit(2);
 }
 
@@ -97,6 +102,8 @@ Options parse(int argc, char** argv) {
             o.wrongIdentification = true;
         else if (a == "--id-bytes")
             o.identificationBytes = std::atoi(value());
+        else if (a == "--planner")
+            o.planner = true;
         else
             usage();
     }
@@ -114,6 +121,7 @@ std::string echoText(std::size_t bytes) {
 }
 
 std::string identification(const Options& o) {
+    if (o.planner) return controller_sim::queuedControllerStartUpText();
     std::string text;
     if (o.wrongIdentification) {
         text = "Generic USB serial device, firmware 1.4 (2019-03-02), no G-code here.\r\n";
@@ -176,7 +184,7 @@ void makeRaw(int master) {
     }
 }
 
-class Simulator {
+class Simulator final : public controller_sim::ControllerHost {
   public:
     Simulator(Options o, std::FILE* log) : o_(std::move(o)), log_(log) {}
 
@@ -224,6 +232,9 @@ class Simulator {
         note("OPEN");
         silent_ = false;
         answered_ = 0;
+        // Opening the port resets the board, so a queued controller starts afresh too.
+        controller_sim::QueuedController queue(*this);
+        queue.reset(nowUs());
         if (!o_.noIdentification) {
             // Give the program a moment to set the line up before the text arrives.
             sleepMs(o_.idDelayMs);
@@ -232,8 +243,10 @@ class Simulator {
         std::string pending;
         char buffer[4096];
         while (!stopping) {
+            if (o_.planner) queue.advance(nowUs());
             pollfd p{master_, POLLIN, 0};
-            if (poll(&p, 1, 100) < 0 && errno != EINTR) break;
+            const timespec wait = o_.planner ? until(queue.nextDueUs()) : timespec{0, 100'000'000};
+            if (ppoll(&p, 1, &wait, nullptr) < 0 && errno != EINTR) break;
             if (p.revents & POLLHUP) break;
             if (!(p.revents & POLLIN)) continue;
             const ssize_t n = ::read(master_, buffer, sizeof buffer);
@@ -242,11 +255,28 @@ class Simulator {
             for (std::size_t end; (end = pending.find('\n')) != std::string::npos;) {
                 const std::string line = pending.substr(0, end + 1);
                 pending.erase(0, end + 1);
-                answer(line, pending);
+                if (!o_.planner) {
+                    answer(line, pending);
+                    continue;
+                }
+                note("RX %s", escaped(line).c_str());
+                queue.receive(line.substr(0, line.find_first_of("\r\n")), nowUs());
             }
         }
         note("CLOSE");
         makeRaw(master_);
+    }
+
+    // How long to wait for input before the queue has something to do (at most 100 ms).
+    static timespec until(long long dueUs) {
+        const long long waitUs = std::clamp(dueUs - nowUs(), 0LL, 100'000LL);
+        return timespec{0, static_cast<long>(waitUs * 1000)};
+    }
+
+    void send(std::string_view bytes) override { writeAll(master_, bytes); }
+    void log(long long atUs, std::string_view text) override {
+        std::fprintf(log_, "%lld %.*s\n", atUs, static_cast<int>(text.size()), text.data());
+        std::fflush(log_);
     }
 
     // At once, or in pieces with pauses, followed by more start-up text whose words hold

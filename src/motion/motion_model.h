@@ -1,0 +1,83 @@
+// How long the machine takes for what it is sent. The practice controller carries its moves out
+// at this pace, the plan tool adds them up and the jog keys wait for them, so its constants sit
+// here and nowhere else.
+//
+// Each move is a trapezoid from rest to rest: up to speed at the acceleration, on at the feed,
+// down to rest again. The real controller joins moves that go the same way without stopping,
+// so it is never slower than this.
+#pragma once
+
+#include <optional>
+#include <string_view>
+
+namespace tarvel::motion {
+
+inline constexpr double kAcceleration = 3000;      // units/s², every axis ("M201 Y" only lowers Y)
+inline constexpr double kMinAcceleration = 1;      // what "M201 Y0" leaves
+inline constexpr double kMaxSpeedYZ = 300;         // mm/s
+inline constexpr double kMaxSpeedE = 4000;         // degrees/s
+inline constexpr double kMinSpeed = 0.5;           // units/s, the slowest step rate ("F0")
+inline constexpr double kStartFeed = 1500;         // units/min, until a line gives a feed
+inline constexpr double kHomingSpeed = 25;         // mm/s, back to the switch
+inline constexpr double kHomingBackOff = 5;        // mm off the switch and back at half speed
+inline constexpr int kQueueMoves = 16;             // moves the controller accepts ahead
+inline constexpr double kBusyIntervalSeconds = 2;  // "busy" lines while an answer is held
+
+enum class Axis { Y, Z, E };
+
+struct Axes {
+    double y = 0, z = 0, e = 0;
+    double& operator[](Axis a) { return a == Axis::Y ? y : a == Axis::Z ? z : e; }
+    double operator[](Axis a) const { return a == Axis::Y ? y : a == Axis::Z ? z : e; }
+};
+
+// Seconds to cover `distance` from rest to rest at `speed` and `acceleration`.
+double trapezoidSeconds(double distance, double speed, double acceleration);
+
+// Seconds of one move by `distance` along each axis at a feed (units/min). Y and Z share the
+// path; the rotation follows it, or is the path when neither moves. Each axis keeps to its own
+// speed and acceleration limits.
+double moveSeconds(const Axes& distance, double feedPerMinute, double accelerationY);
+
+// The Y acceleration that one line ("M201 Y…") leaves the controller with; none for a line that
+// does not set it.
+std::optional<double> accelerationYSetBy(std::string_view line);
+
+// What the controller does with one line.
+enum class Action {
+    Answer,   // "ok" at once
+    Move,     // "ok" once the move has a place in the queue; it takes `seconds`
+    Wait,     // "ok" once every queued move has ended and then `seconds` have passed (G04, M400)
+    Home,     // once every queued move has ended, moves for `seconds`, then "ok" (G28)
+    Declare,  // reports the position, then "ok" (G92)
+    Halt,     // stops at once and answers nothing more until it is reset (M112)
+};
+
+struct Effect {
+    Action action = Action::Answer;
+    double seconds = 0;
+};
+
+// The controller's view of the machine: where its lines leave each axis, the feed in force and
+// the Y acceleration. Lines are taken in the order they are carried out.
+class Machine {
+  public:
+    Effect apply(std::string_view line);
+
+    // Where the lines so far leave the machine, in the coordinates they declared (G92).
+    const Axes& position() const { return position_; }
+    // The same, counted from where the machine stood when it was reset or last homed.
+    const Axes& travelled() const { return travelled_; }
+    double accelerationY() const { return accelerationY_; }
+
+  private:
+    Effect move(const Axes& target);
+    Effect home(bool y, bool z);
+
+    Axes position_;
+    Axes travelled_;
+    double feed_ = kStartFeed;
+    double accelerationY_ = kAcceleration;
+};
+
+}  // namespace tarvel::motion

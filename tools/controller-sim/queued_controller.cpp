@@ -1,0 +1,189 @@
+#include "queued_controller.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+namespace controller_sim {
+namespace {
+
+using tarvel::motion::Action;
+
+constexpr long long kBusyUs = static_cast<long long>(tarvel::motion::kBusyIntervalSeconds * 1e6);
+constexpr double kStepsPerMmY = 80;
+constexpr double kStepsPerMmZ = 400;
+
+long long microseconds(double seconds) {
+    return static_cast<long long>(std::llround(seconds * 1e6));
+}
+
+}  // namespace
+
+// Its own name and build first, the date mark within the 92 bytes a search looks at, then the
+// settings it keeps. No word in it holds the two letters of an acknowledgement.
+std::string queuedControllerStartUpText() {
+    return "start\n"
+           "echo:Tarvel motion firmware 2.0.9 (Jan 08 2022)\n"
+           "echo: Last Updated: 2021-12-25 | Author: (A.V. Korolev, armature winder)\n"
+           "echo:Compiled: Jan  8 2022\n"
+           "echo: Free Memory: 4233  PlannerBufferBytes: 1312\n"
+           "echo:V85 stored settings retrieved (582 bytes; crc 31029)\n"
+           "echo:; Linear Units:\n"
+           "echo:  G21 ; (mm)\n"
+           "echo:; Steps per unit:\n"
+           "echo:  M92 X80.00 Y80.00 Z400.00 E8.89\n"
+           "echo:; Maximum feedrates (units/s):\n"
+           "echo:  M203 X300.00 Y300.00 Z300.00 E4000.00\n"
+           "echo:; Maximum Acceleration (units/s2):\n"
+           "echo:  M201 X3000.00 Y3000.00 Z3000.00 E3000.00\n"
+           "echo:; Acceleration (units/s2): P<print_accel> R<retract_accel> T<travel_accel>\n"
+           "echo:  M204 P3000.00 R3000.00 T3000.00\n"
+           "echo:; Advanced: B<min_segment_time_us> S<min_feedrate> T<min_travel_feedrate> "
+           "J<junc_dev>\n"
+           "echo:  M205 B20000.00 S0.00 T0.00 J0.01\n"
+           "echo:; Home offset:\n"
+           "echo:  M206 X0.00 Y0.00 Z0.00\n"
+           "echo:; Planner queue: 16 moves, absolute positioning\n"
+           "echo:; Endstops: Y min, Z max\n"
+           "echo:  M666 X0.00 Y0.00 Z0.00\n"
+           "echo:; Serial: 115200 baud 8N1\n";
+}
+
+void QueuedController::reset(long long nowUs) {
+    if (!moveEnds_.empty()) host_.log(nowUs, "REST");
+    machine_ = {};
+    moveEnds_.clear();
+    lastEndUs_ = nowUs;
+    input_.clear();
+    held_.reset();
+    halted_ = false;
+}
+
+void QueuedController::receive(std::string line, long long nowUs) {
+    if (halted_) return;
+    // A program that waits for each "ok" cannot have sent this yet.
+    if (held_ || !input_.empty())
+        host_.log(nowUs, "EARLY a line came before this one was answered");
+    input_.push_back({std::move(line), nowUs});
+}
+
+void QueuedController::advance(long long nowUs) {
+    for (;;) {
+        finishMoves(nowUs);
+        if (held_) {
+            if (!release(*held_, nowUs)) {
+                if (nowUs >= held_->nextBusyUs) {
+                    host_.send("echo:busy: processing\n");
+                    held_->nextBusyUs += kBusyUs;
+                }
+                return;
+            }
+            held_.reset();
+            answer(nowUs);
+        }
+        if (input_.empty() || halted_) return;
+        const Line line = std::move(input_.front());
+        input_.pop_front();
+        take(line, nowUs);
+    }
+}
+
+long long QueuedController::nextDueUs() const {
+    long long due = kNever;
+    if (!moveEnds_.empty()) due = moveEnds_.front();
+    if (!held_) return input_.empty() || halted_ ? due : 0;
+    due = std::min(due, held_->nextBusyUs);
+    if (held_->effect.action == Action::Wait && moveEnds_.empty())
+        due = std::min(
+            due, std::max(lastEndUs_, held_->receivedUs) + microseconds(held_->effect.seconds));
+    return due;
+}
+
+void QueuedController::take(const Line& line, long long nowUs) {
+    const tarvel::motion::Effect effect = machine_.apply(line.text);
+    switch (effect.action) {
+        case Action::Answer:
+            answer(nowUs);
+            return;
+        case Action::Declare:
+            reportPosition();
+            answer(nowUs);
+            return;
+        case Action::Halt:
+            halt(nowUs);
+            return;
+        default:
+            held_ = Held{effect, line.receivedUs, line.receivedUs + kBusyUs};
+            if (release(*held_, nowUs)) {
+                held_.reset();
+                answer(nowUs);
+            }
+            return;
+    }
+}
+
+bool QueuedController::release(Held& held, long long nowUs) {
+    switch (held.effect.action) {
+        case Action::Move:
+            if (moveEnds_.size() >= static_cast<std::size_t>(tarvel::motion::kQueueMoves))
+                return false;
+            queueMove(held.effect.seconds, held.receivedUs);
+            return true;
+        case Action::Wait:
+            return atRest(nowUs) && nowUs >= std::max(lastEndUs_, held.receivedUs) +
+                                                 microseconds(held.effect.seconds);
+        case Action::Home:
+            if (!held.homingQueued) {
+                if (!atRest(nowUs)) return false;
+                queueMove(held.effect.seconds, held.receivedUs);
+                held.homingQueued = true;
+            }
+            return atRest(nowUs);
+        default:
+            return true;
+    }
+}
+
+void QueuedController::finishMoves(long long nowUs) {
+    while (!moveEnds_.empty() && moveEnds_.front() <= nowUs) {
+        const long long end = moveEnds_.front();
+        moveEnds_.pop_front();
+        host_.log(end, "DONE");
+        if (moveEnds_.empty()) host_.log(end, "REST");
+    }
+}
+
+void QueuedController::queueMove(double seconds, long long receivedUs) {
+    const long long duration = microseconds(seconds);
+    if (duration <= 0) return;  // nothing to carry out: the machine stays as it is
+    lastEndUs_ = std::max(lastEndUs_, receivedUs) + duration;
+    moveEnds_.push_back(lastEndUs_);
+}
+
+void QueuedController::answer(long long nowUs) {
+    host_.send("ok\n");
+    host_.log(nowUs, "TX ok");
+}
+
+void QueuedController::reportPosition() {
+    const tarvel::motion::Axes& at = machine_.position();
+    const tarvel::motion::Axes& counts = machine_.travelled();
+    char text[160];
+    std::snprintf(text, sizeof text, "X:0.00 Y:%.2f Z:%.2f E:%.2f Count X:0 Y:%lld Z:%lld\n", at.y,
+                  at.z, at.e, std::llround(counts.y * kStepsPerMmY),
+                  std::llround(counts.z * kStepsPerMmZ));
+    host_.send(text);
+}
+
+void QueuedController::halt(long long nowUs) {
+    if (!moveEnds_.empty()) host_.log(nowUs, "REST");
+    moveEnds_.clear();
+    lastEndUs_ = nowUs;
+    input_.clear();
+    halted_ = true;
+    host_.send("echo:M112 Shutdown\n");
+    host_.send("Error:Printer halted. kill() called!\n");
+    host_.log(nowUs, "HALT");
+}
+
+}  // namespace controller_sim

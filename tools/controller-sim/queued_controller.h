@@ -1,0 +1,82 @@
+// The controller as it really answers: it takes moves into a queue of 16 and says "ok" as soon
+// as a move has its place there, so the machine can be up to 16 moves behind the program. Moves
+// are carried out one after the other at the pace of the motion model. G04, G28 and M400 answer
+// only when every queued move has ended; an answer held for 2 s brings a "busy" line every 2 s;
+// G92 reports the position before its "ok"; M112 stops the machine at once and the controller
+// answers nothing more until it is reset. Plain logic over a clock given in microseconds, so it
+// can be tested without a terminal.
+#pragma once
+
+#include <deque>
+#include <limits>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "motion/motion_model.h"
+
+namespace controller_sim {
+
+class ControllerHost {
+  public:
+    virtual ~ControllerHost() = default;
+    virtual void send(std::string_view bytes) = 0;
+    // A line of the log, at the moment it happened (which may be a little before now).
+    virtual void log(long long atUs, std::string_view text) = 0;
+};
+
+// What the board sends when it starts: about 960 bytes, the date mark about 75 bytes in.
+std::string queuedControllerStartUpText();
+
+class QueuedController {
+  public:
+    static constexpr long long kNever = std::numeric_limits<long long>::max();
+
+    explicit QueuedController(ControllerHost& host) : host_(host) {}
+
+    // The board starts afresh, as it does when its port is opened: the machine stops, the queue
+    // is empty, positions are 0 and its own settings hold again.
+    void reset(long long nowUs);
+    // A line as received (its line end removed); taken once every line before it is answered.
+    void receive(std::string line, long long nowUs);
+    // Does what is due by `nowUs`: moves that end, held answers that can be given, busy lines,
+    // and the lines waiting behind them.
+    void advance(long long nowUs);
+    // When advance() next has something to do.
+    long long nextDueUs() const;
+
+    std::size_t queuedMoves() const { return moveEnds_.size(); }
+    bool halted() const { return halted_; }
+
+  private:
+    struct Line {
+        std::string text;
+        long long receivedUs;
+    };
+    struct Held {
+        tarvel::motion::Effect effect;
+        long long receivedUs;
+        long long nextBusyUs;
+        bool homingQueued = false;
+    };
+
+    void take(const Line& line, long long nowUs);
+    // True once the held line could be answered.
+    bool release(Held& held, long long nowUs);
+    void finishMoves(long long nowUs);
+    void queueMove(double seconds, long long receivedUs);
+    void answer(long long nowUs);
+    void reportPosition();
+    void halt(long long nowUs);
+    bool atRest(long long nowUs) const { return moveEnds_.empty() && nowUs >= lastEndUs_; }
+
+    ControllerHost& host_;
+    tarvel::motion::Machine machine_;
+    std::deque<long long> moveEnds_;  // the first is being carried out
+    long long lastEndUs_ = 0;         // when the last move queued ends (or ended)
+    std::deque<Line> input_;
+    std::optional<Held> held_;
+    bool halted_ = false;
+};
+
+}  // namespace controller_sim
