@@ -1,5 +1,5 @@
-// Section cycle benchmark: winds 10 and then 100,000 turns against an in-memory controller that
-// answers every line at once, and prints lines per second and the peak memory of the process.
+// Section cycle benchmark: winds 10, 100,000 and 1,000,000 turns against the in-memory controller,
+// answering every line at once, and prints lines per second and the peak memory of the process.
 // A cycle keeps no program in memory, so the peak must not grow with the number of turns.
 #include <sys/resource.h>
 
@@ -9,6 +9,9 @@
 #include <string>
 
 #include "link/command_exchange.h"
+#include "platform/memory/memory_power.h"
+#include "platform/memory/memory_serial.h"
+#include "platform/memory/memory_window.h"
 #include "state/program_state.h"
 #include "ui/control_table.h"
 #include "winding/section_cycle.h"
@@ -16,59 +19,6 @@
 namespace {
 
 using namespace tarvel;
-
-class QuietWindow : public Window {
-  public:
-    bool create() override { return true; }
-    void startTimer(int, int) override {}
-    std::string text(ControlId id) const override { return texts[static_cast<std::size_t>(id)]; }
-    void setText(ControlId id, std::string_view t) override {
-        texts[static_cast<std::size_t>(id)] = t;
-    }
-    int state(ControlId id) const override { return states[static_cast<std::size_t>(id)]; }
-    void setState(ControlId id, int s) override { states[static_cast<std::size_t>(id)] = s; }
-    void enable(ControlId, bool) override {}
-    void show(ControlId, bool) override {}
-    void setFrontColour(ControlId, Rgb) override {}
-    void setBackColour(ControlId, Rgb) override {}
-    void showMessage(std::string_view) override {}
-    Event waitForEvent(int) override { return Event::none(); }
-
-    std::array<std::string, kControlCount> texts{};
-    std::array<int, kControlCount> states{};
-};
-
-// Answers every line with "ok" and counts the lines and their bytes.
-class AnsweringPort : public SerialPort {
-  public:
-    bool open(std::string_view) override { return true; }
-    bool isOpen() const override { return true; }
-    int bytesWaiting() override { return answer ? 3 : 0; }
-    int read(char* buffer, int count) override {
-        const int n = count < 3 ? count : 3;
-        for (int i = 0; i < n; ++i)
-            buffer[i] = "ok\n"[i];
-        answer = false;
-        return n;
-    }
-    int write(std::string_view text) override {
-        ++lines;
-        bytes += static_cast<long long>(text.size());
-        answer = true;
-        return static_cast<int>(text.size());
-    }
-    void close() override {}
-    std::string decode(std::string_view b) const override { return std::string(b); }
-
-    bool answer = false;
-    long long lines = 0, bytes = 0;
-};
-
-class SteadyClock : public Clock {
-  public:
-    void sleep(int) override {}
-    std::int64_t nowMs() override { return 0; }
-};
 
 long peakKilobytes() {
     rusage usage{};
@@ -79,28 +29,41 @@ long peakKilobytes() {
 }  // namespace
 
 int main() {
-    QuietWindow window;
+    memory::MemoryWindow window;
+    window.create();
+    window.keepLogs = false;
+    window.closeWhenIdle = false;
+    window.hangGuard = 0;
     const char* fields[][2] = {{"11", "40"}, {"12", "50"}, {"13", "12"}, {"14", "10"}, {"15", "5"},
                                {"16", "5"},  {"18", "10"}, {"20", "0"},  {"37", "0"},  {"39", "0"}};
     for (auto& f : fields)
-        window.texts[static_cast<std::size_t>(std::stoi(f[0]))] = f[1];
-    window.states[ctl::kWindingSpeed] = 8;
-    AnsweringPort port;
-    SteadyClock clock;
+        window.setText(std::stoi(f[0]), f[1]);
+    window.setState(ctl::kWindingSpeed, 8);
+    memory::MemorySerialPort port;
+    long long lines = 0;
+    memory::MemoryDevice& controller = port.devices["COM1"];
+    controller.keepWritten = false;
+    controller.onWrite = [&lines](memory::MemoryDevice& d, const std::string&) {
+        ++lines;
+        d.arrive("ok\n");
+    };
+    port.open("COM1");
+    memory::MemoryClock clock;
+    memory::MemoryPower power;
     ProgramState state;
-    CommandExchange exchange(window, port, clock, state);
+    CommandExchange exchange(window, port, clock, power, state);
     WindingCycles cycles(window, exchange, state);
 
     std::printf("section cycle, controller in memory (peak memory: the whole process)\n");
     for (const char* turns : {"10", "100000", "1000000"}) {
-        window.texts[23] = turns;
-        port.lines = port.bytes = 0;
+        window.setText(23, turns);
+        lines = 0;
         const auto start = std::chrono::steady_clock::now();
         cycles.windSection(1);
         const double seconds =
             std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-        std::printf("%7s turns: %9lld lines, %10.0f lines/s, peak memory %ld KiB\n", turns,
-                    port.lines, static_cast<double>(port.lines) / seconds, peakKilobytes());
+        std::printf("%7s turns: %9lld lines, %10.0f lines/s, peak memory %ld KiB\n", turns, lines,
+                    static_cast<double>(lines) / seconds, peakKilobytes());
     }
     return 0;
 }

@@ -11,6 +11,7 @@
 #include "link/serial_link.h"
 #include "numtext/numtext.h"
 #include "platform/win32/win32_clock.h"
+#include "platform/win32/win32_power.h"
 #include "platform/win32/win32_serial.h"
 #include "platform/win32/win32_window.h"
 #include "state/program_state.h"
@@ -38,7 +39,8 @@ int main(int argc, char** argv) {
     if (!window.create()) return 1;
     tarvel::ProgramState state;
     state.firstPortToTry = 1;
-    tarvel::CommandExchange exchange(window, port, clock, state);
+    tarvel::win32::Win32Power power;
+    tarvel::CommandExchange exchange(window, port, clock, power, state);
     tarvel::SerialLink link(window, port, clock, state, exchange);
     link.connectController();
     if (!port.isOpen()) {

@@ -4,16 +4,18 @@
 #include "app/app.h"
 #include "platform/win32/win32_clock.h"
 #include "platform/win32/win32_files.h"
+#include "platform/win32/win32_power.h"
 #include "platform/win32/win32_serial.h"
 #include "platform/win32/win32_window.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     tarvel::win32::Win32Clock clock;
+    tarvel::win32::Win32Power power;
     tarvel::win32::Win32SerialPort port;
     tarvel::win32::Win32Window window(instance);
     tarvel::win32::Win32Files files;
     tarvel::win32::Win32FileDialogs dialogs(window.handle());
-    tarvel::App app(window, port, clock, files, dialogs);
+    tarvel::App app(window, port, clock, power, files, dialogs);
     app.run();
     return 0;
 }

@@ -9,10 +9,10 @@
 namespace tarvel {
 namespace {
 
-using testing::controller;
-using testing::controllerIdentification;
-using testing::FakeDevice;
-using testing::FakeSerialPort;
+using memory::controller;
+using memory::controllerIdentification;
+using memory::MemoryDevice;
+using memory::MemorySerialPort;
 
 const std::string kZeroLine = "G92 X0 Y0 Z0 E0\r\n";
 
@@ -34,7 +34,7 @@ class LinkTest : public testing::AppFixture {
             if (window.enabled(id)) return true;
         return false;
     }
-    FakeDevice& device(const std::string& name) { return port.devices.at(name); }
+    MemoryDevice& device(const std::string& name) { return port.devices.at(name); }
 };
 
 // The controller's own bytes, written out: the program's constants must match them, not the
@@ -145,7 +145,7 @@ TEST_F(LinkTest, APortThatFailsToIdentifyMakesTheNextSearchStartAtCom1) {
                  {"silent", ""},
                  {"stops short", controllerIdentification().substr(0, 60)}};
     for (const auto& c : cases) {
-        port = FakeSerialPort{};
+        port = MemorySerialPort{};
         port.devices["COM5"] = controller(controllerIdentification());
         startUp();
         // The controller comes back as COM2; COM5 now holds a device that is not it.
@@ -179,15 +179,15 @@ class ExchangeTest : public LinkTest {
         dev->written.clear();
     }
     CommandExchange& exchange() { return app.exchange(); }
-    FakeDevice* dev = nullptr;
+    MemoryDevice* dev = nullptr;
 };
 
 TEST_F(LinkTest, StartUpTextIsDrainedBeforeTheFirstLine) {
     // The start-up text goes on after the identification, in pieces, with "ok" inside words:
     // none of it may answer the zero line, which the controller answers a little later.
-    FakeDevice d = controller(controllerIdentification());
+    MemoryDevice d = controller(controllerIdentification());
     d.startUpTail = {{3, "echo: look for updates\r\n"}, {8, "echo: token 7\r\n"}};
-    d.onWrite = [](FakeDevice& self, const std::string&) { self.arrive("ok\n", 4); };
+    d.onWrite = [](MemoryDevice& self, const std::string&) { self.arrive("ok\n", 4); };
     port.devices["COM1"] = d;
     startUp();
     EXPECT_EQ(device("COM1").written, (std::vector<std::string>{kZeroLine}));
@@ -210,7 +210,7 @@ TEST_F(ExchangeTest, AcknowledgementRules) {
         {"ok after a zero byte", {{0, std::string("Z\0ok", 4)}}, 1},
     };
     for (const auto& c : cases) {
-        dev->onWrite = [&c](FakeDevice& d, const std::string&) {
+        dev->onWrite = [&c](MemoryDevice& d, const std::string&) {
             for (const auto& [polls, bytes] : c.replies)
                 d.arrive(bytes, polls);
         };
@@ -224,7 +224,7 @@ TEST_F(ExchangeTest, AcknowledgementRules) {
 }
 
 TEST_F(ExchangeTest, NoOkNoEnd) {
-    dev->onWrite = [](FakeDevice& d, const std::string&) {
+    dev->onWrite = [](MemoryDevice& d, const std::string&) {
         d.arrive("error: unknown command\n");
         d.arrive("o k\n", 2);
         d.arrive("OK\n", 4);
@@ -238,7 +238,7 @@ TEST_F(ExchangeTest, NoOkNoEnd) {
 
 TEST_F(ExchangeTest, BytesBeforeTheLineNeverCount) {
     dev->arrive("ok\n");  // a late acknowledgement of an earlier line
-    dev->onWrite = [](FakeDevice& d, const std::string&) { d.arrive("ok\n", 10); };
+    dev->onWrite = [](MemoryDevice& d, const std::string&) { d.arrive("ok\n", 10); };
     port.bytesWaiting();
     exchange().sendLine("M17\r\n");
     EXPECT_TRUE(dev->arrivals.empty());  // waited for the new "ok"
@@ -246,7 +246,7 @@ TEST_F(ExchangeTest, BytesBeforeTheLineNeverCount) {
 }
 
 TEST_F(ExchangeTest, StopEndsTheWaitAndSkipsTheRestOfTheHandler) {
-    dev->onWrite = [](FakeDevice&, const std::string&) {};  // silent
+    dev->onWrite = [](MemoryDevice&, const std::string&) {};  // silent
     window.click(ctl::kPause);  // a paused wait is ended by СТОП too, and the pause with it
     window.click(ctl::kStop);
     exchange().sendLine("G0 Y1\r\n");
@@ -257,7 +257,7 @@ TEST_F(ExchangeTest, StopEndsTheWaitAndSkipsTheRestOfTheHandler) {
     EXPECT_FALSE(app.state().paused);
 
     // The next handler, started from the main loop, sends normally.
-    dev->onWrite = [](FakeDevice& d, const std::string&) { d.arrive("ok\n"); };
+    dev->onWrite = [](MemoryDevice& d, const std::string&) { d.arrive("ok\n"); };
     window.controls[ctl::kCommandBox].text = "G0 Y4";
     window.click(ctl::kSend);
     runScript();
@@ -266,7 +266,7 @@ TEST_F(ExchangeTest, StopEndsTheWaitAndSkipsTheRestOfTheHandler) {
 }
 
 TEST_F(ExchangeTest, PauseTwiceResumesReading) {
-    dev->onWrite = [](FakeDevice& d, const std::string&) { d.arrive("ok\n"); };
+    dev->onWrite = [](MemoryDevice& d, const std::string&) { d.arrive("ok\n"); };
     window.click(ctl::kPause);
     window.idle(50);  // waits while paused: no reading
     window.step([&] { EXPECT_EQ(port.bytesWaiting(), 3); });
@@ -278,7 +278,7 @@ TEST_F(ExchangeTest, PauseTwiceResumesReading) {
 }
 
 TEST_F(ExchangeTest, OtherEventsDuringAWaitAreConsumed) {
-    dev->onWrite = [](FakeDevice& d, const std::string&) { d.arrive("ok\n", 20); };
+    dev->onWrite = [](MemoryDevice& d, const std::string&) { d.arrive("ok\n", 20); };
     window.controls[ctl::kCommandBox].text = "G0 Y1";
     window.click(ctl::kSend);
     window.click(ctl::kRefresh);  // taken by the wait: no reconnect
@@ -306,7 +306,7 @@ TEST_F(ExchangeTest, CommandBoxTexts) {
 }
 
 TEST_F(ExchangeTest, CloseTakenByTheLastWaitEndsTheProgram) {
-    dev->onWrite = [](FakeDevice& d, const std::string&) { d.arrive("ok\n"); };
+    dev->onWrite = [](MemoryDevice& d, const std::string&) { d.arrive("ok\n"); };
     window.click(ctl::kSend);
     window.close();  // taken by the wait, which then reads the "ok"
     runScript();
@@ -315,13 +315,13 @@ TEST_F(ExchangeTest, CloseTakenByTheLastWaitEndsTheProgram) {
 }
 
 TEST_F(ExchangeTest, QuickAnswersAreNotSleptOver) {
-    dev->onWrite = [](FakeDevice& d, const std::string&) { d.arrive("ok\n", 3); };
+    dev->onWrite = [](MemoryDevice& d, const std::string&) { d.arrive("ok\n", 3); };
     window.waitTimeouts.clear();
     exchange().sendLine("G0 Y1\r\n");
     for (int t : window.waitTimeouts)
         EXPECT_EQ(t, 0);
     // A slow controller: short sleeps after the first milliseconds, never the full 20 ms.
-    dev->onWrite = [](FakeDevice& d, const std::string&) { d.arrive("ok\n", 200); };
+    dev->onWrite = [](MemoryDevice& d, const std::string&) { d.arrive("ok\n", 200); };
     window.waitTimeouts.clear();
     exchange().sendLine("G0 Y2\r\n");
     EXPECT_EQ(window.waitTimeouts.front(), 0);

@@ -12,7 +12,7 @@
 namespace tarvel {
 namespace {
 
-using testing::FakeDevice;
+using memory::MemoryDevice;
 using Lines = std::vector<std::string>;
 using testing::Fields;
 
@@ -312,7 +312,7 @@ TEST_F(ManualTest, EmergencyReset) {
         window.controls[id].enabled = true;
     press({Key{kPlus}, Key{kRight}, Key{kRight}, Key{kRight}});
     auto answer = dev().onWrite;
-    dev().onWrite = [answer](FakeDevice& d, const std::string& line) {
+    dev().onWrite = [answer](MemoryDevice& d, const std::string& line) {
         if (line != "M112\r\n") answer(d, line);
     };
     dev().written.clear();
@@ -356,7 +356,7 @@ TEST_F(ManualTest, HeldKeysJogAtTheMachinesPace) {
             runScript();
         }
         std::vector<std::int64_t> jogTimes;
-        dev().onWrite = [&](FakeDevice& d, const std::string&) {
+        dev().onWrite = [&](MemoryDevice& d, const std::string&) {
             jogTimes.push_back(clock.now);
             d.arrive("ok\n");
         };
@@ -391,7 +391,7 @@ TEST_F(ManualTest, OnlyTheLastEventOfAWaitCanJogAfterIt) {
         SetUp();
         // The "ok" comes at the poll after the wait has taken the last scripted event.
         const int polls = static_cast<int>(c.duringWait.size()) - 1;
-        dev().onWrite = [polls](FakeDevice& d, const std::string&) { d.arrive("ok\n", polls); };
+        dev().onWrite = [polls](MemoryDevice& d, const std::string&) { d.arrive("ok\n", polls); };
         window.click(97);
         for (int key : c.duringWait) {
             if (key == 0) window.idle(1);

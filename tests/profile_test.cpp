@@ -7,8 +7,8 @@
 namespace tarvel {
 namespace {
 
-using testing::FailAt;
-using testing::FakeFile;
+using memory::FailAt;
+using memory::MemoryFile;
 
 // The 44 fields in the order of a profile's lines.
 const ControlId kLineFields[] = {11, 12, 13, 14, 15, 16, 17, 18, 19, 20, 21, 37, 39, 71, 84,
@@ -74,7 +74,7 @@ TEST_F(ProfileTest, SaveWritesTheLinesInTableOrderAndReplacesTheOldFile) {
     for (std::size_t i = 0; i < 44; ++i)
         window.controls[kLineFields[i]].text = lines[i];
     window.controls[ctl::kWindingSpeed].state = 5;
-    files.files["C:\\p\\profile"] = FakeFile{std::string(5000, 'x')};
+    files.files["C:\\p\\profile"] = MemoryFile{std::string(5000, 'x')};
     save("C:\\p\\profile");
     EXPECT_EQ(files.files.at("C:\\p\\profile").bytes, profileOf(lines));
     EXPECT_EQ(files.files.size(), 2u);  // no temporary file left
@@ -95,7 +95,7 @@ TEST_F(ProfileTest, AFailedSaveLeavesTheOldFileAndSaysSo) {
                  {FailAt::Close, false},  {FailAt::Replace, false}, {FailAt::Nothing, true}};
     for (const auto& c : cases) {
         SetUp();
-        files.files["D:\\old.tpf"] = FakeFile{old, c.readOnly};
+        files.files["D:\\old.tpf"] = MemoryFile{old, c.readOnly};
         window.controls[ctl::kProfilePath].text = "D:\\before.tpf";
         window.messages.clear();
         files.failAt = c.step;
@@ -155,7 +155,7 @@ TEST_F(ProfileTest, LoadSetsFieldsAndSpeedWithoutControlEvents) {
     for (const auto& c : cases) {
         SetUp();
         window.controls[22].text = "old";
-        files.files["E:\\a.tpf"] = FakeFile{c.bytes, true};  // read-only loads too
+        files.files["E:\\a.tpf"] = MemoryFile{c.bytes, true};  // read-only loads too
         files.readPiece = c.piece;
         load("E:\\a.tpf");
         EXPECT_EQ(fieldTexts(), c.fields) << c.name;
@@ -181,7 +181,7 @@ TEST_F(ProfileTest, AFileThatCannotBeReadChangesNothing) {
         window.controls[ctl::kWindingSpeed].state = 6;
         window.messages.clear();
         if (c.exists)
-            files.files["E:\\x.tpf"] = FakeFile{profileOf(numberedLines()), false, c.held};
+            files.files["E:\\x.tpf"] = MemoryFile{profileOf(numberedLines()), false, c.held};
         const auto before = files.files;
         files.failAt = c.fail;
         load("E:\\x.tpf");
@@ -229,8 +229,8 @@ TEST(TextLines, RepairUtf8) {
 }
 
 TEST(TextLines, AMillionCharacterLineAndZeroBytes) {
-    testing::FakeFiles files;
-    files.files["big"] = FakeFile{std::string(1000000, 'x') + std::string("\0b\r\r\nc", 6)};
+    memory::MemoryFiles files;
+    files.files["big"] = MemoryFile{std::string(1000000, 'x') + std::string("\0b\r\r\nc", 6)};
     auto opened = files.openForReading("big");
     LineReader reader(*opened.file);
     EXPECT_EQ(reader.next().size(), 1000000u);
@@ -265,13 +265,14 @@ TEST(Settings, ReadAtStartUp) {
         {"a fifth line is not read", "1\n2\n3\n4\n5\n", false, {1, 2, 3, 4}},
     };
     for (const auto& c : cases) {
-        testing::FakeWindow window;
-        testing::FakeSerialPort port;
-        testing::FakeClock clock;
-        testing::FakeFiles files;
-        testing::FakeFileDialogs dialogs;
-        if (c.content) files.files["settings.ini"] = FakeFile{*c.content, c.readOnly};
-        App app{window, port, clock, files, dialogs};
+        memory::MemoryWindow window;
+        memory::MemorySerialPort port;
+        memory::MemoryClock clock;
+        memory::MemoryFiles files;
+        memory::MemoryFileDialogs dialogs;
+        memory::MemoryPower power;
+        if (c.content) files.files["settings.ini"] = MemoryFile{*c.content, c.readOnly};
+        App app{window, port, clock, power, files, dialogs};
         ASSERT_TRUE(app.startUp());
         const ProgramState& s = app.state();
         EXPECT_EQ((std::array{s.accelStart, s.accelRun, s.feedE, s.feedYZ}), c.values) << c.name;

@@ -9,7 +9,7 @@
 namespace tarvel {
 namespace {
 
-using testing::FakeDevice;
+using memory::MemoryDevice;
 using Lines = std::vector<std::string>;
 
 // The worked example: H 40, D 50, S 12, depth 10, width 5, P 5, L 10, CW, T 2, speed 8.
@@ -121,7 +121,7 @@ TEST_F(WindingTest, SpeedMovedDuringTheCycleCountsFromTheNextTurn) {
     setFields({{23, "5"}});
     int turnStarts = 0;
     auto answer = dev().onWrite;
-    dev().onWrite = [&](FakeDevice& d, const std::string& line) {
+    dev().onWrite = [&](MemoryDevice& d, const std::string& line) {
         if (line.rfind("G0 Z0 E6 ", 0) == 0 && ++turnStarts == 3)
             window.controls[ctl::kWindingSpeed].state = 10;
         // Section buttons stay disabled while the cycle runs.
@@ -215,7 +215,7 @@ TEST_F(WindingTest, AfterStopTheCycleEndsAtOnceAsIfItHadCountedThrough) {
         setFields({{23, c.turns}});
         if (c.stopAfterLines == 0) app.link().close();
         auto answer = dev().onWrite;
-        dev().onWrite = [&](FakeDevice& d, const std::string& line) {
+        dev().onWrite = [&](MemoryDevice& d, const std::string& line) {
             answer(d, line);
             if (static_cast<int>(d.written.size()) == c.stopAfterLines) window.click(ctl::kStop);
         };
@@ -240,7 +240,7 @@ TEST_F(WindingTest, AKeyTakenLastByACycleJogsAfterItButNotAfterSection2) {
         SetUp();
         setFields({{23, "1"}, {25, "1"}});
         auto answer = dev().onWrite;
-        dev().onWrite = [&](FakeDevice& d, const std::string& line) {
+        dev().onWrite = [&](MemoryDevice& d, const std::string& line) {
             if (line == "G0 Z15 F15000\r\n") window.key(38);  // taken by the last wait
             answer(d, line);
         };
@@ -292,7 +292,7 @@ TEST_F(WindingTest, Staking) {
     // СТОП at the first strike of 100000: at once where the last pass would leave it.
     setFields({{19, "100000"}});
     app.state().position = {};
-    dev().onWrite = [&](FakeDevice& d, const std::string&) {
+    dev().onWrite = [&](MemoryDevice& d, const std::string&) {
         d.arrive("ok\n");
         if (d.written.size() == 3) window.click(ctl::kStop);
     };
@@ -317,6 +317,75 @@ TEST_F(WindingTest, StartPosition) {
     window.click(ctl::kStartPosition);
     runScript();
     EXPECT_EQ(dev().written.back(), "G0 Y4 Z15 F3000\r\n");
+}
+
+// The computer must not sleep while the machine is driven: one request for the whole section,
+// let go once the program is idle in its main loop again; none without a controller.
+TEST_F(WindingTest, TheComputerStaysAwakeWhileLinesGoOut) {
+    std::vector<bool> awake;
+    dev().onWrite = [&](MemoryDevice& d, const std::string&) {
+        awake.push_back(power.awake());
+        d.arrive("ok\n");
+    };
+    window.idle(1);  // the start-up's zero line is let go first
+    runScript();
+    power.changes.clear();
+    wind();
+    EXPECT_EQ(awake, std::vector<bool>(kWorkedExample.size(), true));
+    EXPECT_EQ(power.changes, (std::vector<bool>{true, false}));
+    app.link().close();
+    power.changes.clear();
+    wind();
+    EXPECT_TRUE(power.changes.empty());
+}
+
+// A cable pulled in the middle of an operation ends it as СТОП would; the port is closed, the
+// label turns red, the machine controls are disabled (also the section buttons the cycle enables
+// at its end) and the operator is told which line may not have been carried out. Once the
+// controller is back, "Обновить" finds it.
+TEST_F(WindingTest, APulledCableEndsTheOperationAndClosesThePort) {
+    const struct {
+        const char* name;
+        std::size_t vanishAtLine;  // 0: unplugged before the first line
+        int input;                 // a control clicked, or (negative) a key pressed
+        std::size_t written;
+        const char* line;  // named in the message
+    } cases[] = {
+        {"while the 10th line of a section waits for its ok", 10, ctl::kSection1, 10,
+         "G0 Y44 F96000"},
+        {"before a jog key's line", 0, -38, 0, "G0 Y1F1500"},
+        {"while the staking's dwell waits", 4, ctl::kStake, 4, "G04 X0.1"},
+    };
+    for (const auto& c : cases) {
+        SetUp();
+        setFields({{19, "7"}});  // bars to stake
+        dev().gone = c.vanishAtLine == 0;
+        dev().onWrite = [&c](MemoryDevice& d, const std::string&) {
+            if (d.written.size() == c.vanishAtLine)
+                d.vanishAfterPolls = 3;
+            else
+                d.arrive("ok\n");
+        };
+        if (c.input < 0) window.key(-c.input);
+        if (c.input >= 0) window.click(c.input);
+        runScript();
+        EXPECT_EQ(dev().written.size(), c.written) << c.name;
+        EXPECT_FALSE(port.isOpen()) << c.name;
+        EXPECT_EQ(window.text(ctl::kStatus), "Не подключен") << c.name;
+        EXPECT_EQ(window.controls[ctl::kStatus].front, colour::kDisconnected) << c.name;
+        for (ControlId id : machineControls())
+            EXPECT_FALSE(window.enabled(id)) << c.name << ", control " << id;
+        ASSERT_EQ(window.messages.size(), 1u) << c.name;
+        EXPECT_NE(window.messages[0].find(std::string("«") + c.line + "»"), std::string::npos)
+            << c.name << ": " << window.messages[0];
+
+        dev() = memory::controller(memory::controllerIdentification());
+        dev().written.clear();
+        window.click(ctl::kRefresh);
+        runScript();
+        EXPECT_EQ(dev().written, Lines{"G92 X0 Y0 Z0 E0\r\n"}) << c.name;
+        EXPECT_EQ(window.text(ctl::kStatus), "Подключен") << c.name;
+    }
 }
 
 }  // namespace

@@ -17,10 +17,12 @@ constexpr int kTimerPeriodMs = 250;
 
 }  // namespace
 
-App::App(Window& window, SerialPort& port, Clock& clock, Files& files, FileDialogs& dialogs)
+App::App(Window& window, SerialPort& port, Clock& clock, Power& power, Files& files,
+         FileDialogs& dialogs)
     : window_(window),
+      power_(power),
       files_(files),
-      exchange_(window, port, clock, state_),
+      exchange_(window, port, clock, power, state_),
       link_(window, port, clock, state_, exchange_),
       cycles_(window, exchange_, state_),
       jogging_(window, exchange_, state_),
@@ -63,8 +65,11 @@ void App::mainLoopPass() {
     if (state_.lastEvent.kind == EventKind::KeyDown) {
         dispatchKey(*this, state_.lastEvent.key);
         refreshReadout();
+        noticeLostConnection();
     }
 
+    // Idle: the computer may sleep again.
+    power_.keepSystemAwake(false);
     const Event event = waitForEvent(window_, state_, keyPacer_.waitMs(kLoopWaitMs));
     if (keyPacer_.afterWait(event)) refreshReadout();
     if (event.kind == EventKind::Control) {
@@ -72,11 +77,18 @@ void App::mainLoopPass() {
         dispatchControl(*this, event);
         refreshReadout();
     }
+    noticeLostConnection();
     // A handler's nested wait may have replaced the event: look at the last one taken.
     if (state_.lastEvent.kind == EventKind::Close) {
         state_.quitRequested = true;
         link_.close();
     }
+}
+
+// After the operation that found the controller gone has ended, so nothing it does at its end
+// enables a machine control again.
+void App::noticeLostConnection() {
+    if (const auto line = exchange_.takeLostLine()) link_.connectionLost(*line);
 }
 
 void App::refreshReadout() {

@@ -7,6 +7,7 @@
 #include "manual/key_jog_pacer.h"
 #include "manual/setup_commands.h"
 #include "platform/files.h"
+#include "platform/power.h"
 #include "platform/serial.h"
 #include "platform/window.h"
 #include "profile/profile_file.h"
@@ -17,7 +18,8 @@ namespace tarvel {
 
 class App {
   public:
-    App(Window& window, SerialPort& port, Clock& clock, Files& files, FileDialogs& dialogs);
+    App(Window& window, SerialPort& port, Clock& clock, Power& power, Files& files,
+        FileDialogs& dialogs);
 
     // Start-up, main loop, shut-down; the process exit code (always 0).
     int run();
@@ -39,8 +41,10 @@ class App {
 
   private:
     void refreshReadout();
+    void noticeLostConnection();
 
     Window& window_;
+    Power& power_;
     Files& files_;
     ProgramState state_;
     CommandExchange exchange_;

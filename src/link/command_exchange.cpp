@@ -28,9 +28,9 @@ bool AcknowledgementScanner::feed(std::string_view bytes) {
     return false;
 }
 
-CommandExchange::CommandExchange(Window& window, SerialPort& port, Clock& clock,
+CommandExchange::CommandExchange(Window& window, SerialPort& port, Clock& clock, Power& power,
                                  ProgramState& state)
-    : window_(window), port_(port), clock_(clock), state_(state) {}
+    : window_(window), port_(port), clock_(clock), power_(power), state_(state) {}
 
 void CommandExchange::sendLine(std::string_view line) {
     if (!port_.isOpen()) return;
@@ -39,8 +39,10 @@ void CommandExchange::sendLine(std::string_view line) {
     // Left-overs (an "ok" that came after СТОП, the rest of the start-up text) must never be
     // taken for the answer to this line.
     drainInput();
+    power_.keepSystemAwake(true);
     port_.write(line);
     noteControllerSettings(line);
+    if (deviceGone(line)) return;
 
     AcknowledgementScanner scanner;
     const std::int64_t writtenAt = clock_.nowMs();
@@ -56,6 +58,7 @@ void CommandExchange::sendLine(std::string_view line) {
         if (state_.paused) continue;
 
         const int waiting = port_.bytesWaiting();
+        if (deviceGone(line)) return;
         if (waiting <= 0) continue;
         std::fill(std::begin(buffer), std::end(buffer), '\0');
         const int got = port_.read(buffer, std::min(waiting, kReadBufferSize));
@@ -95,6 +98,7 @@ void CommandExchange::sendOperatorCommand() {
 }
 
 void CommandExchange::noteControllerSettings(std::string_view text) {
+    if (text.find("201") == std::string_view::npos) return;  // no M201 in it: most lines
     for (std::size_t start = 0; start < text.size();) {
         const std::size_t end = std::min(text.find_first_of("\r\n", start), text.size());
         if (auto a = motion::accelerationYSetBy(text.substr(start, end - start)))
@@ -108,6 +112,14 @@ void CommandExchange::drainInput() {
     for (int waiting = port_.bytesWaiting(); waiting > 0; waiting = port_.bytesWaiting()) {
         if (port_.read(buffer, std::min(waiting, kReadBufferSize)) <= 0) return;
     }
+}
+
+bool CommandExchange::deviceGone(std::string_view line) {
+    if (!port_.deviceGone()) return false;
+    state_.stopRequested = true;
+    state_.paused = false;
+    lostLine_ = std::string(line);
+    return true;
 }
 
 int CommandExchange::nextWaitMs(std::int64_t waitedMs) const {

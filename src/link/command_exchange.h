@@ -1,10 +1,13 @@
 // The exchange of G-code lines with the controller: one line, then a wait for its "ok".
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "link/line_sender.h"
+#include "platform/power.h"
 #include "platform/serial.h"
 #include "platform/window.h"
 #include "state/program_state.h"
@@ -24,7 +27,8 @@ class AcknowledgementScanner {
 
 class CommandExchange final : public LineSender {
   public:
-    CommandExchange(Window& window, SerialPort& port, Clock& clock, ProgramState& state);
+    CommandExchange(Window& window, SerialPort& port, Clock& clock, Power& power,
+                    ProgramState& state);
 
     // While a line waits for its acknowledgement the window stays alive; only СТОП and ПАУЗА
     // act.
@@ -36,6 +40,9 @@ class CommandExchange final : public LineSender {
     void sendOperatorCommand();
 
     const std::string& lastReply() const { return lastReply_; }
+    // The line whose wait found the controller gone, once; the operation it belonged to has
+    // ended as after СТОП.
+    std::optional<std::string> takeLostLine() { return std::exchange(lostLine_, std::nullopt); }
 
   private:
     void drainInput();
@@ -45,12 +52,16 @@ class CommandExchange final : public LineSender {
     // How long the next event wait of an unanswered line may take: none at first, so a quick
     // answer is seen at once; then short sleeps, so a slow controller costs little.
     int nextWaitMs(std::int64_t waitedMs) const;
+    // Ends the wait of `line` as СТОП would, when the port has lost its device.
+    bool deviceGone(std::string_view line);
 
     Window& window_;
     SerialPort& port_;
     Clock& clock_;
+    Power& power_;
     ProgramState& state_;
     std::string lastReply_;
+    std::optional<std::string> lostLine_;
 };
 
 }  // namespace tarvel

@@ -23,14 +23,30 @@ SerialLink::SerialLink(Window& window, SerialPort& port, Clock& clock, ProgramSt
     : window_(window), port_(port), clock_(clock), state_(state), sender_(sender) {}
 
 void SerialLink::reconnect() {
+    closeAndShowNotConnected();
+    connectController();
+    if (port_.isOpen()) setStartPosition();
+}
+
+void SerialLink::closeAndShowNotConnected() {
     if (port_.isOpen()) {
         port_.close();
         disableMachineControls(window_);
     }
     window_.setFrontColour(ctl::kStatus, colour::kDisconnected);
     window_.setText(ctl::kStatus, "Не подключен");
-    connectController();
-    if (port_.isOpen()) setStartPosition();
+}
+
+void SerialLink::connectionLost(std::string_view line) {
+    closeAndShowNotConnected();
+    std::string shown(line.substr(0, line.find_last_not_of("\r\n") + 1));
+    window_.showMessage(
+        "Связь с контроллером станка потеряна: кабель отключён или контроллер "
+        "выключен. Строка «" +
+        shown +
+        "» могла не выполниться, как и движения, "
+        "принятые контроллером до неё. Проверьте положение станка, подключите "
+        "контроллер и нажмите «Обновить».");
 }
 
 void SerialLink::connectController() {

@@ -23,6 +23,10 @@ class SerialLink final : public Connection {
     void setStartPosition() override;
     // Closes the port, if one is open (at the end of the program).
     void close();
+    // The controller went away during `line` (a cable pulled): closes the port, shows
+    // "Не подключен", disables the machine controls and tells the operator which line may not
+    // have been carried out. "Обновить" finds the controller again.
+    void connectionLost(std::string_view line);
 
     static constexpr int kLastPort = 256;
     static constexpr int kAnswerWaitMs = 1200;
@@ -30,6 +34,7 @@ class SerialLink final : public Connection {
     static constexpr int kIdentificationWaitMs = 1000;
 
   private:
+    void closeAndShowNotConnected();
     // Reads the identification text of the open port; false when it did not come whole.
     bool readIdentification(std::string& bytes);
     // The rest of the start-up text may still be coming in, and an "ok" inside it ("look",

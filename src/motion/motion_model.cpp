@@ -56,6 +56,8 @@ double moveSeconds(const Axes& distance, double feedPerMinute, double accelerati
 }
 
 std::optional<double> accelerationYSetBy(std::string_view line) {
+    // Every line the program sends passes here: most are not worth reading.
+    if (line.find("201") == std::string_view::npos) return std::nullopt;
     const GcodeLine g = parseGcode(line);
     if (!g.is('M', 201)) return std::nullopt;
     if (auto y = g.word('Y')) return limitedAcceleration(*y);

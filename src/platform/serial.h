@@ -22,6 +22,10 @@ class SerialPort {
     // Writes UTF-8 text converted to the line's code page; the number of bytes written.
     virtual int write(std::string_view text) = 0;
     virtual void close() = 0;
+    // True once a call on the open port failed because its device is no longer there (a cable
+    // pulled, the controller switched off); errors on the line itself (framing, overrun) are
+    // not that. The port stays open until it is closed.
+    virtual bool deviceGone() const = 0;
     // Text of bytes received on the line, as UTF-8.
     virtual std::string decode(std::string_view bytes) const = 0;
 };

@@ -5,6 +5,7 @@ xdotool) and look at what the window shows (pixels of screenshots). Every wait i
 condition with a generous deadline, never on a fixed sleep alone.
 """
 import json
+import math
 import os
 import select
 import shutil
@@ -80,15 +81,28 @@ def end_wine_session():
     subprocess.run(["wineserver", "-w"], env=env, capture_output=True, timeout=60)
 
 
+def set_dpi(dpi):
+    """The DPI of the displays that Wine programs start on from now on (96 is Wine's own)."""
+    prefix = os.environ.get("WINEPREFIX", os.path.join(ROOT, "build", "wineprefix"))
+    env = dict(os.environ, WINEPREFIX=prefix, WINEDEBUG="-all")
+    key = r"HKCU\Control Panel\Desktop"
+    if dpi == 96:
+        command = ["reg", "delete", key, "/v", "LogPixels", "/f"]
+    else:
+        command = ["reg", "add", key, "/v", "LogPixels", "/t", "REG_DWORD", "/d", str(dpi), "/f"]
+    subprocess.run([WINE_EXEC, *command], env=env, capture_output=True, timeout=60)
+    end_wine_session()
+
+
 class Display:
     """An Xvfb server on a display number of its own choosing."""
 
     START_SECONDS = 20
 
-    def __init__(self, *options):
+    def __init__(self, *options, size="1600x1000"):
         read_fd, write_fd = os.pipe()
         self.process = subprocess.Popen(
-            ["Xvfb", "-displayfd", str(write_fd), "-screen", "0", "1600x1000x24", "-nolisten", "tcp",
+            ["Xvfb", "-displayfd", str(write_fd), "-screen", "0", size + "x24", "-nolisten", "tcp",
              *options],
             pass_fds=(write_fd,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         os.close(write_fd)
@@ -186,8 +200,12 @@ class Screenshot:
 class Program:
     """The operator program, started in the project's Wine prefix on `display`."""
 
-    def __init__(self, display, extra_env=None, wait_for_start_up=True, cwd=None):
+    def __init__(self, display, extra_env=None, wait_for_start_up=True, cwd=None, scaled=False):
+        """`scaled`: the window may have been scaled to the display (another DPI, a small
+        screen); its client area and scale are then read from the running window."""
         self.display = display
+        self.scaled = scaled
+        self.scale = 1.0
         # Wine's own errors about the address space stay on: they name a start that failed.
         env = dict(os.environ, DISPLAY=display, WINEDEBUG="-all,err+virtual")
         env.update(extra_env or {})
@@ -209,7 +227,7 @@ class Program:
         if not self._locate_client():
             return False
         shot = self.screenshot()
-        corners = ((0, 0), (CLIENT_W - 1, CLIENT_H - 1))
+        corners = ((0, 0), (self.client_w - 1, self.client_h - 1))
         drawn = all(0 <= self.client_x + x < shot.width and 0 <= self.client_y + y < shot.height and
                     self.pixel(x, y, shot) == PANEL for x, y in corners)
         # Start-up ends with the two-section layout: until then (the port search) the third
@@ -231,6 +249,9 @@ class Program:
         return out[0] if out else None
 
     def _locate_client(self):
+        if self.scaled:
+            return self._locate_client_by_probe()
+        self.client_w, self.client_h = CLIENT_W, CLIENT_H
         geometry = {}
         for line in self._xdotool("getwindowgeometry", "--shell", self.window).stdout.splitlines():
             key, _, value = line.partition("=")
@@ -247,6 +268,17 @@ class Program:
         self.client_x = self.frame_x + self.border
         self.client_y = self.frame_y + self.border + self.caption
         return True
+
+    def _locate_client_by_probe(self):
+        try:
+            info = self.probe()
+        except AssertionError:
+            return False  # not ready yet
+        self.client_x, self.client_y = info["client"]
+        self.client_w, self.client_h = info["clientSize"]
+        self.frame_x, self.frame_y, self.frame_w, self.frame_h = info["frame"]
+        self.scale = self.client_h / CLIENT_H  # the program keeps the height whole
+        return self.client_w > 0
 
     def probe(self):
         """What the window holds now, read from the running program by window-probe: per control
@@ -267,8 +299,13 @@ class Program:
         return self.control(number)["text"]
 
     def rect(self, number):
-        """A control's rectangle in the client area, as the control table gives it."""
-        return tuple(control_table()[str(number)]["rect"])
+        """A control's rectangle in the client area, as the control table gives it, at the
+        window's scale (its edges to the nearest pixel, as the program places them)."""
+        x, y, w, h = control_table()[str(number)]["rect"]
+
+        def edge(v):
+            return math.floor(v * self.scale + 0.5)
+        return (edge(x), edge(y), edge(x + w) - edge(x), edge(y + h) - edge(y))
 
     # Operator actions, in client coordinates of the main window.
     def click(self, x, y):

@@ -81,17 +81,38 @@ class FaultTest(ProgramTest):
         self.answers(program)
         self.assertEqual(sim.received(), [])
 
-    def test_the_controller_vanishing_during_a_wait(self):
-        sim = self.simulator(3, "--silent-after-m112")
-        program = self.start()
+    def test_a_pulled_cable_in_the_middle_of_a_section(self):
+        """The controller goes away while a line waits (its end of the line closes): the
+        section ends as after СТОП, the port is closed, the label turns red, the machine
+        controls go grey and a message names the line; the computer was kept awake meanwhile.
+        "Обновить" finds the controller once it is back."""
+        sim = self.simulator(3, "--delay-ms", "20")
+        # Wine notes the power request in its trace of ntdll.
+        program = self.start(extra_env={"WINEDEBUG": "-all,err+virtual,warn+ntdll"})
         wait_until(lambda: sim.received() == [ZERO], "the zeroing line")
-        program.click_id(COMMAND_BOX)
-        program.type("M112")
-        program.click_id(SEND)
-        wait_until(lambda: sim.received()[-1:] == ["M112\r\n"], "the line that gets no answer")
-        sim.close()  # the device is gone while the line waits
+        wait_until(lambda: program.control(RESET)["enabled"], "the zeroing line answered")
+        program.click_id(START_POSITION)
+        wait_until(lambda: program.control(SECTION_1)["enabled"], "the start position")
+        for number, text in FIELDS[:-3] + ((17, "50"),) + FIELDS[-2:]:
+            program.click_id(number)
+            program.type(text)
+        program.click_id(SECTION_1)
+        wait_until(lambda: len(sim.received()) >= 30, "the section under way")
+        sim.close()  # the cable is pulled
+        dialogs = wait_until(lambda: program.probe()["dialogs"], "the message")
+        self.assertIn("Связь с контроллером станка потеряна", dialogs[0]["text"])
+        last = sim.received()[-1].rstrip("\r\n")
+        self.assertIn("«%s»" % last, dialogs[0]["text"])
+        self.assertEqual(program.text(STATUS), "Не подключен")
+        for number in (RESET, START_POSITION, SECTION_1):
+            self.assertFalse(program.control(number)["enabled"], number)
+        with open(program.log_path, encoding="utf-8", errors="replace") as log:
+            self.assertIn("NtSetThreadExecutionState", log.read())
+        x, y, w, h = dialogs[0]["buttons"][0]["screen"]
+        program.click_screen(x + w // 2, y + h // 2)
+        wait_until(lambda: not program.probe()["dialogs"], "the message to close")
         self.answers(program)
-        program.click_id(STOP)
+
         back = self.simulator(3)
         program.click_id(REFRESH)
         wait_until(lambda: back.received() == [ZERO], "the controller found again")

@@ -66,6 +66,22 @@ class LinkTest(ProgramTest):
         wait_until(lambda: program.control(RESET)["enabled"], "СБРОС enabled after СТОП")
         self.assertEqual(sim.received(), [ZERO_LINE])
 
+    def test_the_window_answers_during_a_long_search(self):
+        """Six ports that open but never answer make a search of over 7 s, longer than the 5 s
+        after which Windows takes a window that answers nothing for hung: every time the window
+        is asked something meanwhile, it answers."""
+        for number in range(1, 7):
+            self.simulator(number, "--no-id")
+        sim = self.simulator(7)
+        program = self.start(wait_for_start_up=False)
+        answers = []
+        while sim.count("OPEN") == 0:
+            answers.append(program.text(STATUS))
+        self.assertGreaterEqual(len(answers), 6)
+        self.assertEqual(set(answers), {"Не подключен"}, answers)
+        wait_until(lambda: sim.received() == [ZERO_LINE], "the zeroing line on COM7")
+        wait_until(self.status_is_connected, "the green status")
+
 
 if __name__ == "__main__":
     unittest.main()

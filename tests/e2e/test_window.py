@@ -2,8 +2,8 @@
 import os
 import unittest
 
-from harness import (ARTIFACTS, CLIENT_H, CLIENT_W, DARK_ROW, LIGHT_ROW, PANEL, ProgramTest,
-                     control_table, wait_until)
+from harness import (ARTIFACTS, CLIENT_H, CLIENT_W, DARK_ROW, LIGHT_ROW, PANEL, Display, Program,
+                     ProgramTest, control_table, end_wine_session, set_dpi, wait_until)
 
 SLOTS, POLES, BARS, ROTATION_BEFORE, ROTATION_AFTER = 13, 16, 19, 37, 39
 HEIGHT_LABEL, DIAMETER_LABEL = 10, 0
@@ -51,6 +51,58 @@ class WindowTest(ProgramTest):
         # The window starts with two section columns and two section buttons.
         self.assertEqual(self.columns_shown(shot), [True, True, False, False])
         self.assertEqual(self.buttons_shown(shot), [True, True, False, False])
+
+    def test_the_layout_scales_to_the_display(self):
+        """At 150 % and 125 % on a 1920 x 1080 screen and at 100 % on a 1366 x 768 one, the whole
+        layout takes one factor (at 150 % as much as the screen's height allows), the window and
+        every control lie on the screen, and the operator's clicks land where they should. The
+        screenshots are kept under build/e2e to be looked at."""
+        self.addCleanup(set_dpi, 96)
+        for dpi, size, scale in ((144, "1920x1080", None), (120, "1920x1080", 1.25),
+                                 (96, "1366x768", None)):
+            with self.subTest(dpi=dpi, size=size):
+                self.check_scaled(dpi, size, scale)
+
+    def check_scaled(self, dpi, size, scale):
+        set_dpi(dpi)
+        display = Display(size=size)
+        self.addCleanup(display.close)
+        self.addCleanup(end_wine_session)
+        sim = self.simulator(3)
+        self.program = program = Program(display.name, cwd=self.workdir_for_scaled(), scaled=True)
+        self.addCleanup(program.kill)
+        wait_until(lambda: sim.received() == ["G92 X0 Y0 Z0 E0\r\n"], "the zeroing line")
+        width, height = (int(n) for n in size.split("x"))
+        if scale:
+            self.assertAlmostEqual(program.scale, scale, places=3)
+        else:  # as large as the screen's height allows
+            self.assertLess(program.scale, dpi / 96)
+            self.assertEqual(program.frame_h, height)
+        x, y, w, h = program.frame_x, program.frame_y, program.frame_w, program.frame_h
+        self.assertTrue(x >= 0 and y >= 0 and x + w <= width and y + h <= height, (x, y, w, h))
+        shown = program.probe()["controls"]
+        for number in control_table():
+            self.assertEqual(tuple(shown[number]["rect"]), program.rect(int(number)), number)
+            cx, cy, cw, ch = program.rect(int(number))
+            self.assertTrue(cx >= 0 and cy >= 0 and cx + cw <= program.client_w and
+                            cy + ch <= program.client_h, number)
+        program.screenshot().save(os.path.join(ARTIFACTS, "window-%d-dpi-%s.png" % (dpi, size)))
+        program.click_id(SLOTS)
+        program.type("7")
+        wait_until(lambda: program.text(SLOTS) == "7", "typing into the slot field")
+        program.click_id(102)  # ">>": one slot of seven
+        wait_until(lambda: sim.received()[-1:] == ["G0 E51F15000\r\n"], "the rotation line")
+        program.kill()
+        sim.close()
+        end_wine_session()
+        display.close()
+
+    def workdir_for_scaled(self):
+        import shutil
+        import tempfile
+        path = tempfile.mkdtemp(prefix="tarvel-")
+        self.addCleanup(shutil.rmtree, path, True)
+        return path
 
     def test_every_control_stands_where_the_control_table_puts_it(self):
         program = self.start()

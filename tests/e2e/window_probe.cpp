@@ -1,5 +1,6 @@
 // window-probe: a test tool that prints, as JSON, what the operator program's window holds right
-// now: for every control its rectangle in the client area, text, position (progress bars and
+// now: where its client area lies on the screen and how large it is, and the window's frame; for
+// every control its rectangle in the client area, text, position (progress bars and
 // trackbars), enabled and visible state; which control has the keyboard focus; and the message
 // boxes the window has open, with their texts and buttons in screen coordinates.
 //
@@ -143,6 +144,8 @@ std::string focusJson(HWND main) {
 }  // namespace
 
 int main() {
+    // Rectangles as the program sees them, not mapped to 96 DPI for an unaware reader.
+    SetProcessDPIAware();
     HWND main = FindWindowW(kMainClass, nullptr);
     if (!main) {
         std::puts("null");
@@ -150,8 +153,14 @@ int main() {
     }
     POINT origin{0, 0};
     ClientToScreen(main, &origin);
+    RECT client{};
+    GetClientRect(main, &client);
+    RECT frame{};
+    GetWindowRect(main, &frame);
     std::string out = "{\"client\": [" + std::to_string(origin.x) + ", " +
-                      std::to_string(origin.y) + "], \"focus\": " + focusJson(main) +
+                      std::to_string(origin.y) + "], \"clientSize\": [" +
+                      std::to_string(client.right) + ", " + std::to_string(client.bottom) +
+                      "], \"frame\": " + rectJson(frame) + ", \"focus\": " + focusJson(main) +
                       ", \"controls\": {";
     bool first = true;
     for (HWND control : childrenOf(main)) {

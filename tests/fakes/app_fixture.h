@@ -7,10 +7,11 @@
 #include <vector>
 
 #include "app/app.h"
-#include "fakes/fake_files.h"
-#include "fakes/fake_serial.h"
-#include "fakes/fake_window.h"
-#include "fakes/run_script.h"
+#include "app/run_until_idle.h"
+#include "platform/memory/memory_files.h"
+#include "platform/memory/memory_power.h"
+#include "platform/memory/memory_serial.h"
+#include "platform/memory/memory_window.h"
 #include "ui/control_table.h"
 
 namespace tarvel::testing {
@@ -24,14 +25,21 @@ class AppFixture : public ::testing::Test {
             window.controls[id].text = text;
     }
     // Runs the main loop until the operator's script is used up.
-    void runScript() { testing::runScript(app, window); }
+    void runScript() { runUntilIdle(app, window); }
+    // What the in-memory platform found wrong with the program (a wait that never ends, a read
+    // that would block for ever) fails the test.
+    void TearDown() override {
+        EXPECT_TRUE(window.faults.empty()) << window.faults.front();
+        EXPECT_TRUE(port.faults.empty()) << port.faults.front();
+    }
 
-    FakeWindow window;
-    FakeSerialPort port;
-    FakeClock clock;
-    FakeFiles files;
-    FakeFileDialogs dialogs;
-    App app{window, port, clock, files, dialogs};
+    memory::MemoryWindow window;
+    memory::MemorySerialPort port;
+    memory::MemoryClock clock;
+    memory::MemoryPower power;
+    memory::MemoryFiles files;
+    memory::MemoryFileDialogs dialogs;
+    App app{window, port, clock, power, files, dialogs};
 };
 
 // Started with a controller on COM1 that answers every line at once, and the winding controls
@@ -41,14 +49,14 @@ class ConnectedFixture : public AppFixture {
     void SetUp() override {
         window.clock = &clock;
         window.closeWhenIdle = false;
-        port.devices["COM1"] = controller(controllerIdentification());
+        port.devices["COM1"] = memory::controller(memory::controllerIdentification());
         ASSERT_TRUE(app.startUp());
         for (ControlId id : windingControls())
             window.controls[id].enabled = true;
         dev().written.clear();
         window.messages.clear();
     }
-    FakeDevice& dev() { return port.devices.at("COM1"); }
+    memory::MemoryDevice& dev() { return port.devices.at("COM1"); }
 };
 
 }  // namespace tarvel::testing

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/win32/text.h"
+#include "ui/window_scale.h"
 
 namespace tarvel::win32 {
 namespace {
@@ -23,8 +24,8 @@ bool installed(HDC dc, const std::wstring& face) {
     return found;
 }
 
-UniqueFont makeFont(HDC dc, const std::wstring& face, int points, bool bold) {
-    const int height = -MulDiv(points, GetDeviceCaps(dc, LOGPIXELSY), 72);
+UniqueFont makeFont(const std::wstring& face, int points, bool bold, double scale) {
+    const int height = -fontPixels(points, scale);
     return UniqueFont(CreateFontW(height, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
                                   DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
                                   CLEARTYPE_QUALITY, DEFAULT_PITCH | FF_DONTCARE, face.c_str()));
@@ -32,7 +33,7 @@ UniqueFont makeFont(HDC dc, const std::wstring& face, int points, bool bold) {
 
 bool drawsTriangles(HDC dc, const std::wstring& face) {
     if (!installed(dc, face)) return false;
-    UniqueFont probe = makeFont(dc, face, 12, false);
+    UniqueFont probe = makeFont(face, 12, false, 1);
     const SelectedObject selected(dc, probe.get());
     WORD glyphs[4] = {};
     const wchar_t triangles[] = L"\u25B2\u25C0\u25BC\u25B6";
@@ -45,12 +46,15 @@ bool drawsTriangles(HDC dc, const std::wstring& face) {
 
 }  // namespace
 
-FontSet loadFonts() {
+FontSet loadFonts(double scale, int dpi) {
     FontSet set;
     NONCLIENTMETRICSW metrics{};
     metrics.cbSize = sizeof metrics;
     SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0);
-    set.defaultFont.reset(CreateFontIndirectW(&metrics.lfMessageFont));
+    // The system's message font is sized for its DPI; the layout's scale may be smaller.
+    LOGFONTW message = metrics.lfMessageFont;
+    message.lfHeight = scaledLength(message.lfHeight, scale * 96 / dpi);
+    set.defaultFont.reset(CreateFontIndirectW(&message));
     const std::wstring defaultFace = metrics.lfMessageFont.lfFaceName;
 
     const ScreenDc screen;
@@ -80,7 +84,7 @@ FontSet loadFonts() {
                     break;
                 }
         }
-        set.fonts[static_cast<std::size_t>(n)] = makeFont(dc, face, row.points, row.bold);
+        set.fonts[static_cast<std::size_t>(n)] = makeFont(face, row.points, row.bold, scale);
     }
     return set;
 }

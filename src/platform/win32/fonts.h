@@ -25,7 +25,8 @@ struct FontSet {
     }
 };
 
-FontSet loadFonts();
+// Every font at the layout's scale (1 at 96 DPI); `dpi` is the one the system sizes its own for.
+FontSet loadFonts(double scale, int dpi);
 
 // Triangle caption that stands for a Webdings arrow letter ("5", "3", "6", "4").
 std::wstring arrowTriangle(const char* webdingsLetter);

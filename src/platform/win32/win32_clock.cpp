@@ -5,6 +5,35 @@
 #include <mmsystem.h>
 
 namespace tarvel::win32 {
+namespace {
+
+// A window that never validates its area would be painted for ever: this many rounds at most.
+constexpr int kPaintRounds = 64;
+
+std::int64_t counterFrequency() {
+    LARGE_INTEGER frequency{};
+    QueryPerformanceFrequency(&frequency);
+    return frequency.QuadPart;
+}
+
+}  // namespace
+
+std::int64_t steadyMs() {
+    static const std::int64_t frequency = counterFrequency();
+    LARGE_INTEGER counter{};
+    QueryPerformanceCounter(&counter);
+    const std::int64_t ticks = counter.QuadPart;
+    return ticks / frequency * 1000 + ticks % frequency * 1000 / frequency;
+}
+
+void servePaintAndSentMessages() {
+    MSG msg;
+    // Peeking answers the messages sent to the thread's windows on the way.
+    for (int round = 0; round < kPaintRounds; ++round) {
+        if (!PeekMessageW(&msg, nullptr, WM_PAINT, WM_PAINT, PM_REMOVE)) return;
+        DispatchMessageW(&msg);
+    }
+}
 
 // Short sleeps and timed waits need the 1 ms system timer resolution for as long as we run.
 Win32Clock::Win32Clock() {
@@ -15,11 +44,14 @@ Win32Clock::~Win32Clock() {
 }
 
 void Win32Clock::sleep(int milliseconds) {
-    Sleep(static_cast<DWORD>(milliseconds));
-}
-
-std::int64_t Win32Clock::nowMs() {
-    return static_cast<std::int64_t>(GetTickCount64());
+    const std::int64_t end = steadyMs() + milliseconds;
+    for (;;) {
+        servePaintAndSentMessages();
+        const std::int64_t left = end - steadyMs();
+        if (left <= 0) return;
+        MsgWaitForMultipleObjectsEx(0, nullptr, static_cast<DWORD>(left), QS_PAINT | QS_SENDMESSAGE,
+                                    0);
+    }
 }
 
 }  // namespace tarvel::win32

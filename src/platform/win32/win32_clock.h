@@ -1,8 +1,19 @@
 #pragma once
 
+#include <cstdint>
+
 #include "platform/window.h"
 
 namespace tarvel::win32 {
+
+// Milliseconds from the performance counter. GetTickCount64 advances in 10 to 16 ms steps on
+// Windows, whatever timeBeginPeriod says: a wait meant to poll for 2 ms would spin for 16.
+std::int64_t steadyMs();
+
+// Repaints the thread's windows and answers the messages other programs send them, leaving
+// clicks and keys queued: the window stays alive while the program is busy, and acts on the
+// operator's input only when it is ready to.
+void servePaintAndSentMessages();
 
 class Win32Clock final : public Clock {
   public:
@@ -10,8 +21,9 @@ class Win32Clock final : public Clock {
     ~Win32Clock() override;
     Win32Clock(const Win32Clock&) = delete;
     Win32Clock& operator=(const Win32Clock&) = delete;
+    // A delay during which the window repaints and answers (the port search waits seconds).
     void sleep(int milliseconds) override;
-    std::int64_t nowMs() override;
+    std::int64_t nowMs() override { return steadyMs(); }
 };
 
 }  // namespace tarvel::win32

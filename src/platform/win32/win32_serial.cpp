@@ -1,10 +1,35 @@
 #include "platform/win32/win32_serial.h"
 
+#include <algorithm>
+#include <iterator>
 #include <string>
 
 #include "platform/win32/text.h"
 
 namespace tarvel::win32 {
+namespace {
+
+// What a call on an open port fails with once its device is gone: USB serial drivers answer
+// with these when the adapter is pulled or the device switched off, Wine with ERROR_NOT_READY
+// when the other end of its pseudo-terminal has closed. Line errors (framing, overrun) come as
+// flags of ClearCommError, never as a failure.
+constexpr DWORD kDeviceGoneErrors[] = {
+    ERROR_ACCESS_DENIED, ERROR_BAD_COMMAND,       ERROR_DEVICE_REMOVED,       ERROR_GEN_FAILURE,
+    ERROR_NOT_READY,     ERROR_OPERATION_ABORTED, ERROR_DEVICE_NOT_CONNECTED,
+};
+
+bool deviceGoneError(DWORD error) {
+    return std::find(std::begin(kDeviceGoneErrors), std::end(kDeviceGoneErrors), error) !=
+           std::end(kDeviceGoneErrors);
+}
+
+}  // namespace
+
+template <typename T>
+T Win32SerialPort::failed(T result) {
+    if (deviceGoneError(GetLastError())) gone_ = true;
+    return result;
+}
 
 bool Win32SerialPort::open(std::string_view name) {
     close();
@@ -42,14 +67,15 @@ int Win32SerialPort::bytesWaiting() {
     if (!isOpen()) return 0;
     DWORD errors = 0;
     COMSTAT status{};
-    if (!ClearCommError(handle_.get(), &errors, &status)) return 0;
+    if (!ClearCommError(handle_.get(), &errors, &status)) return failed(0);
     return static_cast<int>(status.cbInQue);
 }
 
 int Win32SerialPort::read(char* buffer, int count) {
     if (!isOpen() || count <= 0) return 0;
     DWORD got = 0;
-    if (!ReadFile(handle_.get(), buffer, static_cast<DWORD>(count), &got, nullptr)) return 0;
+    if (!ReadFile(handle_.get(), buffer, static_cast<DWORD>(count), &got, nullptr))
+        return failed(0);
     return static_cast<int>(got);
 }
 
@@ -65,12 +91,15 @@ int Win32SerialPort::write(std::string_view text) {
         WideCharToMultiByte(CP_ACP, 0, wide.data(), size, bytes.data(), length, nullptr, nullptr);
     }
     DWORD written = 0;
-    WriteFile(handle_.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    if (!WriteFile(handle_.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written,
+                   nullptr))
+        return failed(static_cast<int>(written));
     return static_cast<int>(written);
 }
 
 void Win32SerialPort::close() {
     handle_.reset();
+    gone_ = false;
 }
 
 std::string Win32SerialPort::decode(std::string_view bytes) const {

@@ -20,10 +20,16 @@ class Win32SerialPort final : public SerialPort {
     int read(char* buffer, int count) override;
     int write(std::string_view text) override;
     void close() override;
+    bool deviceGone() const override { return gone_; }
     std::string decode(std::string_view bytes) const override;
 
   private:
+    // Notes a failed call whose error says the device is gone; returns `result`.
+    template <typename T>
+    T failed(T result);
+
     UniqueFile handle_;
+    bool gone_ = false;
 };
 
 }  // namespace tarvel::win32

@@ -5,14 +5,13 @@
 #include <algorithm>
 
 #include "platform/win32/text.h"
+#include "platform/win32/win32_clock.h"
 
 namespace tarvel::win32 {
 namespace {
 
 constexpr wchar_t kClassName[] = L"TarvelSwMainWindow";
 constexpr wchar_t kTitle[] = L"Tarvel SW v. 1.0.2";
-constexpr int kClientWidth = 1280;
-constexpr int kClientHeight = 768;
 constexpr DWORD kWindowStyle =
     WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_CLIPCHILDREN;
 // Child window ids start above the dialog-box ids (IDOK, IDCANCEL, ...).
@@ -84,6 +83,20 @@ ControlEventKind notificationKind(WORD code) {
     }
 }
 
+// The primary screen as the layout sees it: its DPI (the program declares itself DPI aware, so
+// this is the real one), its work area and the frame the window gets there.
+Screen primaryScreen() {
+    const ScreenDc dc;
+    RECT frame{0, 0, 0, 0};
+    AdjustWindowRectEx(&frame, kWindowStyle, FALSE, 0);
+    RECT work{};
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    return {GetDeviceCaps(dc.get(), LOGPIXELSY),
+            {work.left, work.top, work.right - work.left, work.bottom - work.top},
+            frame.right - frame.left,
+            frame.bottom - frame.top};
+}
+
 bool isEdit(ControlKind kind) {
     return kind == ControlKind::TextField || kind == ControlKind::NumberField ||
            kind == ControlKind::CommandBox;
@@ -103,7 +116,10 @@ bool Win32Window::create() {
     INITCOMMONCONTROLSEX common{sizeof(INITCOMMONCONTROLSEX),
                                 ICC_STANDARD_CLASSES | ICC_PROGRESS_CLASS | ICC_BAR_CLASSES};
     InitCommonControlsEx(&common);
-    fonts_ = loadFonts();
+    const Screen screen = primaryScreen();
+    const WindowPlacement placement = placeMainWindow(screen);
+    scale_ = placement.scale;
+    fonts_ = loadFonts(scale_, screen.dpi);
     panelBrush_.reset(CreateSolidBrush(toColorRef(colour::kPanel)));
 
     WNDCLASSEXW wc{};
@@ -120,17 +136,9 @@ bool Win32Window::create() {
     wc.lpszClassName = kClassName;
     if (!RegisterClassExW(&wc)) return false;
 
-    RECT frame{0, 0, kClientWidth, kClientHeight};
-    AdjustWindowRectEx(&frame, kWindowStyle, FALSE, 0);
-    const int width = frame.right - frame.left;
-    const int height = frame.bottom - frame.top;
-    RECT work{};
-    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-    const int x = work.left + std::max(0L, (work.right - work.left - width) / 2);
-    const int y = work.top + std::max(0L, (work.bottom - work.top - height) / 2);
-
-    HWND hwnd = CreateWindowExW(0, kClassName, kTitle, kWindowStyle, x, y, width, height, nullptr,
-                                nullptr, instance_, this);
+    const Rect& at = placement.window;
+    HWND hwnd = CreateWindowExW(0, kClassName, kTitle, kWindowStyle, at.x, at.y, at.width,
+                                at.height, nullptr, nullptr, instance_, this);
     if (!hwnd) return false;
     window_.reset(hwnd);
     hwnd_ = hwnd;
@@ -151,8 +159,9 @@ HWND Win32Window::createControl(ControlId id, const ControlSpec& row) {
     const ClassAndStyle cs = classAndStyle(row);
     std::wstring caption = widen(row.caption);
     if (row.font == 2 && fonts_.webdingsMissing) caption = arrowTriangle(row.caption);
-    HWND control = CreateWindowExW(cs.exStyle, cs.className, caption.c_str(), cs.style, row.rect.x,
-                                   row.rect.y, row.rect.width, row.rect.height, window_.get(),
+    const Rect r = scaled(row.rect, scale_);
+    HWND control = CreateWindowExW(cs.exStyle, cs.className, caption.c_str(), cs.style, r.x, r.y,
+                                   r.width, r.height, window_.get(),
                                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(kChildIdBase + id)),
                                    instance_, nullptr);
     if (!control) return nullptr;
@@ -254,7 +263,7 @@ void Win32Window::showMessage(std::string_view text) {
 }
 
 void Win32Window::paintProgress(bool all) {
-    const ULONGLONG now = GetTickCount64();
+    const std::int64_t now = steadyMs();
     if (!all && now - lastProgressPaint_ < kProgressPaintMs) return;
     for (std::size_t i = 0; i < pendingProgress_.size(); ++i) {
         if (!pendingProgress_[i]) continue;
@@ -267,7 +276,7 @@ void Win32Window::paintProgress(bool all) {
 }
 
 Event Win32Window::waitForEvent(int timeoutMs) {
-    const ULONGLONG start = GetTickCount64();
+    const std::int64_t start = steadyMs();
     for (;;) {
         paintProgress(false);
         pumpMessages();
@@ -276,8 +285,8 @@ Event Win32Window::waitForEvent(int timeoutMs) {
             events_.pop_front();
             return event;
         }
-        const ULONGLONG elapsed = GetTickCount64() - start;
-        if (elapsed >= static_cast<ULONGLONG>(timeoutMs)) return Event::none();
+        const std::int64_t elapsed = steadyMs() - start;
+        if (elapsed >= timeoutMs) return Event::none();
         // An idle wait (the main loop's) has time for every bar; a wait for an "ok" has not.
         if (timeoutMs >= kIdleWaitMs) paintProgress(true);
         MsgWaitForMultipleObjectsEx(0, nullptr, static_cast<DWORD>(timeoutMs - elapsed),

@@ -12,6 +12,7 @@
 #include "platform/win32/handles.h"
 #include "platform/window.h"
 #include "ui/control_table.h"
+#include "ui/window_scale.h"
 
 namespace tarvel::win32 {
 
@@ -59,6 +60,7 @@ class Win32Window final : public Window {
     UniqueWindow window_;
     HWND hwnd_ = nullptr;
     std::array<HWND, kControlCount> controls_{};
+    double scale_ = 1;  // of the whole layout, for this screen
     FontSet fonts_;
     UniqueBrush panelBrush_;
     std::array<std::optional<Rgb>, kControlCount> front_{};
@@ -67,10 +69,10 @@ class Win32Window final : public Window {
     std::deque<Event> events_;
     // Above 0 while the program itself changes a control: what the control reports is dropped.
     int settingControl_ = 0;
-    static constexpr ULONGLONG kProgressPaintMs = 100;
+    static constexpr std::int64_t kProgressPaintMs = 100;
     static constexpr int kIdleWaitMs = 10;
     std::array<std::optional<int>, kControlCount> pendingProgress_{};
-    ULONGLONG lastProgressPaint_ = 0;
+    std::int64_t lastProgressPaint_ = 0;
 };
 
 }  // namespace tarvel::win32

@@ -1,9 +1,9 @@
-#include "fakes/fake_files.h"
+#include "platform/memory/memory_files.h"
 
 #include <algorithm>
 #include <cstring>
 
-namespace tarvel::testing {
+namespace tarvel::memory {
 namespace {
 
 class Reader : public FileReader {
@@ -28,7 +28,7 @@ class Reader : public FileReader {
 
 class Writer : public FileWriter {
   public:
-    Writer(FakeFiles& files, std::string path) : files_(files), path_(std::move(path)) {}
+    Writer(MemoryFiles& files, std::string path) : files_(files), path_(std::move(path)) {}
     bool write(std::string_view bytes) override {
         if (files_.failAt == FailAt::Write) {
             file().bytes += bytes.substr(0, bytes.size() / 2);  // the disk filled up half-way
@@ -41,14 +41,14 @@ class Writer : public FileWriter {
     bool close() override { return files_.failAt != FailAt::Close; }
 
   private:
-    FakeFile& file() { return files_.files.at(path_); }
-    FakeFiles& files_;
+    MemoryFile& file() { return files_.files.at(path_); }
+    MemoryFiles& files_;
     std::string path_;
 };
 
 }  // namespace
 
-Opened<FileReader> FakeFiles::openForReading(std::string_view path) {
+Opened<FileReader> MemoryFiles::openForReading(std::string_view path) {
     const auto it = files.find(std::string(path));
     if (it == files.end()) return {nullptr, FileError::NotFound};
     if (it->second.heldByAnother) return {nullptr, FileError::InUse};
@@ -56,31 +56,31 @@ Opened<FileReader> FakeFiles::openForReading(std::string_view path) {
             FileError::None};
 }
 
-Opened<FileWriter> FakeFiles::createNew(std::string_view path) {
+Opened<FileWriter> MemoryFiles::createNew(std::string_view path) {
     if (failAt == FailAt::Create) return {nullptr, FileError::AccessDenied};
     const std::string name(path);
     if (files.count(name)) return {nullptr, FileError::Exists};
-    files[name] = FakeFile{};
+    files[name] = MemoryFile{};
     return {std::make_unique<Writer>(*this, name), FileError::None};
 }
 
-bool FakeFiles::replace(std::string_view from, std::string_view to) {
+bool MemoryFiles::replace(std::string_view from, std::string_view to) {
     const auto source = files.find(std::string(from));
     const auto target = files.find(std::string(to));
     if (failAt == FailAt::Replace || source == files.end()) return false;
     if (target != files.end() && (target->second.readOnly || target->second.heldByAnother))
         return false;
-    FakeFile moved = source->second;
+    MemoryFile moved = source->second;
     files.erase(source);
     files[std::string(to)] = moved;
     return true;
 }
 
-bool FakeFiles::remove(std::string_view path) {
+bool MemoryFiles::remove(std::string_view path) {
     return files.erase(std::string(path)) > 0;
 }
 
-std::string FakeFileDialogs::askPath(const FileDialogSpec& dialog) {
+std::string MemoryFileDialogs::askPath(const FileDialogSpec& dialog) {
     asked.push_back(dialog);
     if (answers.empty()) return {};
     std::string answer = answers.front();
@@ -88,4 +88,4 @@ std::string FakeFileDialogs::askPath(const FileDialogSpec& dialog) {
     return answer;
 }
 
-}  // namespace tarvel::testing
+}  // namespace tarvel::memory

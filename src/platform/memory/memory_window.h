@@ -1,27 +1,29 @@
-// An in-memory main window built from the control table. Tests script the operator: each step
-// runs when the program next waits for an event, so typing after a click sees what the program
-// did with the click, as on the real screen.
+// The main window held in memory, built from the control table, and a clock that advances only
+// when the program waits. An operator is scripted: each step runs when the program next waits
+// for an event, so typing after a click sees what the program did with the click, as on the
+// real screen. The tests drive the whole program through it, and so does the plan tool.
 #pragma once
 
 #include <deque>
 #include <functional>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "platform/window.h"
 #include "ui/control_table.h"
 
-namespace tarvel::testing {
+namespace tarvel::memory {
 
-class FakeClock : public Clock {
+class MemoryClock : public Clock {
   public:
     void sleep(int milliseconds) override { now += milliseconds; }
     std::int64_t nowMs() override { return now; }
     std::int64_t now = 0;
 };
 
-struct FakeControl {
+struct MemoryControl {
     std::string text;
     int state = 0;
     bool enabled = true;
@@ -29,7 +31,7 @@ struct FakeControl {
     std::optional<Rgb> front, back;
 };
 
-class FakeWindow : public Window {
+class MemoryWindow : public Window {
   public:
     bool create() override;
     void startTimer(int id, int periodMs) override { timers[id] = periodMs; }
@@ -59,19 +61,27 @@ class FakeWindow : public Window {
     void step(std::function<void()> action) { script_.push_back(std::move(action)); }
     // When the script has run out: a close event (so App::run ends) instead of none.
     bool closeWhenIdle = true;
+    // Otherwise, what such a wait returns (none when unset): an operator who acts on what the
+    // program has done so far.
+    std::function<Event()> idleEvent;
 
     bool scriptDone() const { return script_.empty() && pending_.empty() && timed_.empty(); }
     bool visible(ControlId id) const { return controls.at(id).visible; }
     bool enabled(ControlId id) const { return controls.at(id).enabled; }
 
     // Advanced by every wait that times out, when set.
-    FakeClock* clock = nullptr;
-    // A wait that never ends is a failed test: after this many waits with nothing scripted,
-    // the fake presses СТОП to get out.
+    MemoryClock* clock = nullptr;
+    // A wait that never ends is a fault of the program: after this many waits in a row with
+    // nothing scripted, the window notes it and presses СТОП to get out. 0: never (a long run
+    // whose controller answers every line, as a benchmark's).
     int hangGuard = 100000;
+    std::vector<std::string> faults;
+    // Whether every wait's time-out and every state set are kept (waitTimeouts, stateLog); a
+    // long run of a plan does without.
+    bool keepLogs = true;
 
     bool created = false;
-    std::vector<FakeControl> controls;
+    std::vector<MemoryControl> controls;
     std::map<int, int> timers;
     std::vector<std::string> messages;
     std::vector<std::pair<ControlId, int>> stateLog;  // every state the program set
@@ -87,4 +97,4 @@ class FakeWindow : public Window {
     int zeroWaits_ = 0;
 };
 
-}  // namespace tarvel::testing
+}  // namespace tarvel::memory

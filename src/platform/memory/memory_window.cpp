@@ -1,11 +1,9 @@
-#include "fakes/fake_window.h"
+#include "platform/memory/memory_window.h"
 
 #include <algorithm>
 #include <stdexcept>
 
-#include <gtest/gtest.h>
-
-namespace tarvel::testing {
+namespace tarvel::memory {
 namespace {
 
 // Fields and the command box report focus changes; buttons and trackbars take the focus silently.
@@ -17,10 +15,10 @@ bool reportsFocus(ControlId id) {
 
 }  // namespace
 
-bool FakeWindow::create() {
+bool MemoryWindow::create() {
     controls.clear();
     for (const ControlSpec& row : controlTable()) {
-        FakeControl c;
+        MemoryControl c;
         c.text = row.caption;
         c.front = row.front;
         c.back = row.back;
@@ -31,21 +29,21 @@ bool FakeWindow::create() {
     return true;
 }
 
-void FakeWindow::setText(ControlId id, std::string_view text) {
+void MemoryWindow::setText(ControlId id, std::string_view text) {
     controls.at(id).text = text;
 }
 
-void FakeWindow::setState(ControlId id, int state) {
+void MemoryWindow::setState(ControlId id, int state) {
     const ControlKind kind = controlTable().at(id).kind;
     if (kind == ControlKind::Trackbar) state = std::clamp(state, 1, 10);
     if (kind == ControlKind::ProgressBar) state = std::clamp(state, 0, 100);
     controls.at(id).state = state;
-    stateLog.emplace_back(id, state);
+    if (keepLogs) stateLog.emplace_back(id, state);
 }
 
-Event FakeWindow::waitForEvent(int timeoutMs) {
+Event MemoryWindow::waitForEvent(int timeoutMs) {
     ++waits;
-    waitTimeouts.push_back(timeoutMs);
+    if (keepLogs) waitTimeouts.push_back(timeoutMs);
     while (pending_.empty() && !script_.empty()) {
         auto action = std::move(script_.front());
         script_.pop_front();
@@ -63,8 +61,12 @@ Event FakeWindow::waitForEvent(int timeoutMs) {
         if (closeWhenIdle) return Event::close();
         // A poll without sleeping takes a tenth of a millisecond here.
         if (clock) clock->now += timeoutMs > 0 ? timeoutMs : (++zeroWaits_ % 10 == 0 ? 1 : 0);
-        if (++idleWaits_ > hangGuard) {
-            ADD_FAILURE() << "the program waits forever";
+        if (idleEvent) {
+            const Event e = idleEvent();
+            if (e.kind != EventKind::None) return e;
+        }
+        if (hangGuard > 0 && ++idleWaits_ > hangGuard) {
+            faults.emplace_back("the program waits forever");
             idleWaits_ = 0;
             return Event::controlEvent(ctl::kStop, ControlEventKind::Clicked);
         }
@@ -77,14 +79,14 @@ Event FakeWindow::waitForEvent(int timeoutMs) {
     return e;
 }
 
-void FakeWindow::click(ControlId id) {
+void MemoryWindow::click(ControlId id) {
     step([this, id] {
         if (!controls.at(id).enabled || !controls.at(id).visible) return;  // the platform drops it
         pending_.push_back(Event::controlEvent(id, ControlEventKind::Clicked));
     });
 }
 
-void FakeWindow::focus(ControlId id) {
+void MemoryWindow::focus(ControlId id) {
     step([this, id] {
         if (focused_ == id) return;
         if (focused_ >= 0 && reportsFocus(focused_))
@@ -95,7 +97,7 @@ void FakeWindow::focus(ControlId id) {
     });
 }
 
-void FakeWindow::type(ControlId id, std::string_view keys) {
+void MemoryWindow::type(ControlId id, std::string_view keys) {
     for (char c : keys) {
         step([this, id, c] {
             const int vk = c == '\b' ? 8 : (c >= 'a' && c <= 'z' ? c - 32 : c);
@@ -114,21 +116,21 @@ void FakeWindow::type(ControlId id, std::string_view keys) {
     }
 }
 
-void FakeWindow::key(int virtualKey) {
+void MemoryWindow::key(int virtualKey) {
     step([this, virtualKey] { pending_.push_back(Event::keyDown(virtualKey)); });
 }
 
-void FakeWindow::idle(int waits) {
+void MemoryWindow::idle(int waits) {
     for (int i = 0; i < waits; ++i)
         step([this] { pending_.push_back(Event::none()); });
 }
 
-void FakeWindow::tick() {
+void MemoryWindow::tick() {
     step([this] { pending_.push_back(Event::timerTick(123)); });
 }
 
-void FakeWindow::close() {
+void MemoryWindow::close() {
     step([this] { pending_.push_back(Event::close()); });
 }
 
-}  // namespace tarvel::testing
+}  // namespace tarvel::memory

@@ -1,13 +1,15 @@
+// The program driven by an operator of the in-memory window: the tests' operator, and the plan
+// tool's, which presses the buttons of a whole piece of work.
 #pragma once
 
 #include "app/app.h"
-#include "fakes/fake_window.h"
+#include "platform/memory/memory_window.h"
 
-namespace tarvel::testing {
+namespace tarvel {
 
 // Runs the main loop until the operator's script is used up and no key jog is kept back for the
 // machine, then one pass more for the consequences of the last event.
-inline void runScript(App& app, FakeWindow& window) {
+inline void runUntilIdle(App& app, memory::MemoryWindow& window) {
     window.closeWhenIdle = false;
     while (!window.scriptDone())
         app.mainLoopPass();
@@ -16,4 +18,4 @@ inline void runScript(App& app, FakeWindow& window) {
     while (app.keyPacer().holding());
 }
 
-}  // namespace tarvel::testing
+}  // namespace tarvel

@@ -1,11 +1,9 @@
-#include "fakes/fake_serial.h"
-
-#include <gtest/gtest.h>
+#include "platform/memory/memory_serial.h"
 
 #include <algorithm>
 #include <cstring>
 
-namespace tarvel::testing {
+namespace tarvel::memory {
 
 std::string controllerIdentification() {
     // 55 bytes of greeting, the author line as bytes 56 to 92, then more start-up text.
@@ -16,29 +14,39 @@ std::string controllerIdentification() {
     return text;
 }
 
-FakeDevice controller(std::string identification) {
-    FakeDevice d;
+MemoryDevice controller(std::string identification) {
+    MemoryDevice d;
     d.identification = std::move(identification);
-    d.onWrite = [](FakeDevice& self, const std::string&) { self.arrive("ok\n"); };
+    d.onWrite = [](MemoryDevice& self, const std::string&) { self.arrive("ok\n"); };
     return d;
 }
 
-bool FakeSerialPort::open(std::string_view name) {
+bool MemorySerialPort::open(std::string_view name) {
     auto it = devices.find(std::string(name));
-    if (it == devices.end() || device_ != nullptr) return false;
+    if (it == devices.end() || device_ != nullptr || it->second.gone) return false;
     device_ = &it->second;
     opened.emplace_back(name);
     ++device_->opens;
     device_->received = device_->identification;
+    device_->pending.clear();
     device_->arrivals.clear();
     for (const auto& [polls, bytes] : device_->startUpTail)
         device_->arrive(bytes, polls);
     return true;
 }
 
-int FakeSerialPort::bytesWaiting() {
+bool MemorySerialPort::lost() {
+    if (device_->gone) gone_ = true;
+    return device_->gone;
+}
+
+int MemorySerialPort::bytesWaiting() {
     if (!device_) return 0;
     ++queries;
+    if (device_->vanishAfterPolls >= 0 && device_->vanishAfterPolls-- == 0) device_->gone = true;
+    if (lost()) return 0;
+    device_->received += device_->pending;
+    device_->pending.clear();
     for (auto& a : device_->arrivals)
         --a.polls;
     while (!device_->arrivals.empty() && device_->arrivals.front().polls < 0) {
@@ -48,10 +56,10 @@ int FakeSerialPort::bytesWaiting() {
     return static_cast<int>(device_->received.size());
 }
 
-int FakeSerialPort::read(char* buffer, int count) {
-    if (!device_) return 0;
+int MemorySerialPort::read(char* buffer, int count) {
+    if (!device_ || lost()) return 0;
     if (static_cast<std::size_t>(count) > device_->received.size()) {
-        ADD_FAILURE() << "a read of " << count << " bytes would wait forever";
+        faults.push_back("a read of " + std::to_string(count) + " bytes would wait forever");
         return 0;
     }
     std::memcpy(buffer, device_->received.data(), static_cast<std::size_t>(count));
@@ -59,11 +67,12 @@ int FakeSerialPort::read(char* buffer, int count) {
     return count;
 }
 
-int FakeSerialPort::write(std::string_view text) {
-    if (!device_) return 0;
-    device_->written.emplace_back(text);
-    if (device_->onWrite) device_->onWrite(*device_, device_->written.back());
+int MemorySerialPort::write(std::string_view text) {
+    if (!device_ || lost()) return 0;
+    const std::string line(text);
+    if (device_->keepWritten) device_->written.push_back(line);
+    if (device_->onWrite) device_->onWrite(*device_, line);
     return static_cast<int>(text.size());
 }
 
-}  // namespace tarvel::testing
+}  // namespace tarvel::memory

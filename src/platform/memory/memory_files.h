@@ -1,5 +1,5 @@
-// In-memory files and file dialogs. The files can be made to fail at any step of a save or a
-// load, and to behave as read-only or held by another program.
+// Files and file dialogs held in memory. The files can be made to fail at any step of a save or
+// a load, and to behave as read-only or held by another program.
 #pragma once
 
 #include <deque>
@@ -9,9 +9,9 @@
 
 #include "platform/files.h"
 
-namespace tarvel::testing {
+namespace tarvel::memory {
 
-struct FakeFile {
+struct MemoryFile {
     std::string bytes;
     bool readOnly = false;
     bool heldByAnother = false;  // open elsewhere without sharing
@@ -19,20 +19,20 @@ struct FakeFile {
 
 enum class FailAt { Nothing, Create, Write, Flush, Close, Replace, Read };
 
-class FakeFiles : public Files {
+class MemoryFiles : public Files {
   public:
     Opened<FileReader> openForReading(std::string_view path) override;
     Opened<FileWriter> createNew(std::string_view path) override;
     bool replace(std::string_view from, std::string_view to) override;
     bool remove(std::string_view path) override;
 
-    std::map<std::string, FakeFile> files;
+    std::map<std::string, MemoryFile> files;
     FailAt failAt = FailAt::Nothing;
     // The most bytes one read returns, so line ends can fall between two reads.
     int readPiece = 1 << 20;
 };
 
-class FakeFileDialogs : public FileDialogs {
+class MemoryFileDialogs : public FileDialogs {
   public:
     std::string askPath(const FileDialogSpec& dialog) override;
 
@@ -40,4 +40,4 @@ class FakeFileDialogs : public FileDialogs {
     std::vector<FileDialogSpec> asked;
 };
 
-}  // namespace tarvel::testing
+}  // namespace tarvel::memory
