@@ -101,8 +101,10 @@ Opened<FileWriter> ProfileFile::createTemporary(const std::string& path, std::st
 
 void ProfileFile::loadProfile() {
     state_.profilePath = dialogs_.askPath(kOpenDialog);
-    const std::string path = state_.profilePath;
-    if (path.empty()) return;
+    if (!state_.profilePath.empty()) loadProfileFrom(state_.profilePath);
+}
+
+bool ProfileFile::loadProfileFrom(const std::string& path) {
     Opened<FileReader> opened = files_.openForReading(path);
     const char* failure = opened.file ? nullptr : openFailure(opened.error);
     std::array<std::string, kLines> lines;
@@ -115,13 +117,14 @@ void ProfileFile::loadProfile() {
     if (failure) {
         window_.showMessage("Профиль не загружен из файла «" + path + "»: " + failure +
                             ". Поля не изменены.");
-        return;
+        return false;
     }
     for (std::size_t i = 0; i + 1 < kLines; ++i)
         window_.setText(kProfileFields[i], lines[i]);
     const std::int32_t speed = LowBits32(ParseInteger(lines.back()));
     window_.setState(ctl::kWindingSpeed, std::clamp(speed, 1, 10));
     window_.setText(ctl::kProfilePath, path);
+    return true;
 }
 
 }  // namespace tarvel

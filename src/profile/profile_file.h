@@ -25,6 +25,9 @@ class ProfileFile {
     // when the file cannot be read, none. Nothing the program sets raises a control event, so
     // the section columns keep the loaded texts.
     void loadProfile();
+    // The same from a path the caller has: false, and the operator told why, when the file
+    // could not be read.
+    bool loadProfileFrom(const std::string& path);
 
   private:
     // Why the text could not take the place of the file at `path`, or null when it did.

@@ -1,4 +1,4 @@
-// The whole program over the fakes, as the tests of every subsystem start it.
+// The whole program on the in-memory platform, as the tests of every subsystem start it.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -6,40 +6,27 @@
 #include <utility>
 #include <vector>
 
-#include "app/app.h"
-#include "app/run_until_idle.h"
-#include "platform/memory/memory_files.h"
-#include "platform/memory/memory_power.h"
-#include "platform/memory/memory_serial.h"
-#include "platform/memory/memory_window.h"
+#include "app/program_in_memory.h"
 #include "ui/control_table.h"
 
 namespace tarvel::testing {
 
 using Fields = std::vector<std::pair<ControlId, const char*>>;
 
-class AppFixture : public ::testing::Test {
+class AppFixture : public ::testing::Test, protected ProgramInMemory {
   protected:
     void setFields(const Fields& fields) {
         for (const auto& [id, text] : fields)
             window.controls[id].text = text;
     }
     // Runs the main loop until the operator's script is used up.
-    void runScript() { runUntilIdle(app, window); }
+    void runScript() { runUntilIdle(); }
     // What the in-memory platform found wrong with the program (a wait that never ends, a read
     // that would block for ever) fails the test.
     void TearDown() override {
         EXPECT_TRUE(window.faults.empty()) << window.faults.front();
         EXPECT_TRUE(port.faults.empty()) << port.faults.front();
     }
-
-    memory::MemoryWindow window;
-    memory::MemorySerialPort port;
-    memory::MemoryClock clock;
-    memory::MemoryPower power;
-    memory::MemoryFiles files;
-    memory::MemoryFileDialogs dialogs;
-    App app{window, port, clock, power, files, dialogs};
 };
 
 // Started with a controller on COM1 that answers every line at once, and the winding controls

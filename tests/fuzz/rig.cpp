@@ -4,11 +4,8 @@
 #include <cstdlib>
 #include <functional>
 
+#include "app/program_in_memory.h"
 #include "app/window_ops.h"
-#include "platform/memory/memory_files.h"
-#include "platform/memory/memory_power.h"
-#include "platform/memory/memory_serial.h"
-#include "platform/memory/memory_window.h"
 #include "ui/control_table.h"
 
 namespace tarvel::rig {
@@ -64,16 +61,12 @@ std::string unsendableWord(std::string_view line) {
 }
 
 void runAll(const Inputs& inputs, Tally& tally) {
-    memory::MemoryWindow window;
-    memory::MemorySerialPort port;
-    memory::MemoryClock clock;
-    memory::MemoryPower power;
-    memory::MemoryFiles files;
-    memory::MemoryFileDialogs dialogs;
+    ProgramInMemory program;
+    memory::MemoryWindow& window = program.window;
     window.keepLogs = false;
     window.closeWhenIdle = false;
     long lines = 0, linesAtStart = 0;
-    memory::MemoryDevice& device = port.devices["COM1"];
+    memory::MemoryDevice& device = program.port.devices["COM1"];
     device.keepWritten = false;
     device.onWrite = [&](memory::MemoryDevice& d, const std::string& line) {
         ++lines;
@@ -89,9 +82,9 @@ void runAll(const Inputs& inputs, Tally& tally) {
                    ? Event::controlEvent(ctl::kStop, ControlEventKind::Clicked)
                    : Event::none();
     };
-    App app(window, port, clock, power, files, dialogs);
+    App& app = program.app;
     window.create();
-    port.open("COM1");
+    program.port.open("COM1");
     for (std::size_t i = 0; i < std::size(kFields); ++i)
         window.setText(kFields[i], inputs.fields[i]);
     window.setState(ctl::kWindingSpeed, inputs.windingSpeed);

@@ -1,0 +1,34 @@
+// The whole program on the in-memory platform: what the tests, the fuzz rig and the plan tool
+// run. Its operator is the in-memory window's script.
+#pragma once
+
+#include "app/app.h"
+#include "platform/memory/memory_files.h"
+#include "platform/memory/memory_power.h"
+#include "platform/memory/memory_serial.h"
+#include "platform/memory/memory_window.h"
+
+namespace tarvel {
+
+struct ProgramInMemory {
+    memory::MemoryWindow window;
+    memory::MemorySerialPort port;
+    memory::MemoryClock clock;
+    memory::MemoryPower power;
+    memory::MemoryFiles files;
+    memory::MemoryFileDialogs dialogs;
+    App app{window, port, clock, power, files, dialogs};
+
+    // Runs the main loop until the operator's script is used up and no key jog is kept back
+    // for the machine, then one pass more for the consequences of the last event.
+    void runUntilIdle() {
+        window.closeWhenIdle = false;
+        while (!window.scriptDone())
+            app.mainLoopPass();
+        do
+            app.mainLoopPass();
+        while (app.keyPacer().holding());
+    }
+};
+
+}  // namespace tarvel

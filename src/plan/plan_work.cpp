@@ -1,0 +1,156 @@
+#include "plan/plan_work.h"
+
+#include <algorithm>
+#include <numeric>
+
+#include "app/program_in_memory.h"
+#include "motion/motion_model.h"
+#include "numtext/numtext.h"
+#include "ui/control_table.h"
+#include "winding/parameters.h"
+
+namespace tarvel::plan {
+namespace {
+
+constexpr const char* kProfileName = "profile.tpf";
+
+// How the work reads a field: as a real, as an integer, or both (the slots: a real in the
+// geometry, an integer for the number of sections).
+enum class Reading { Real, Integer, Both, Unread };
+
+struct ShownRow {
+    ControlId label, field;
+    Reading reading;
+};
+
+// The rows the report shows, from the top of the window down.
+constexpr ShownRow kShownRows[] = {
+    {10, 11, Reading::Real},    {0, 12, Reading::Real},    {1, 13, Reading::Both},
+    {2, 14, Reading::Real},     {3, 15, Reading::Real},    {4, 16, Reading::Real},
+    {5, 17, Reading::Unread},   {6, 18, Reading::Real},    {7, 19, Reading::Integer},
+    {8, 20, Reading::Integer},  {9, 21, Reading::Integer}, {36, 37, Reading::Integer},
+    {38, 39, Reading::Integer},
+};
+
+std::string readingOf(const std::string& text, Reading reading) {
+    const std::string real = FormatReal(ParseReal(text));
+    const std::string integer = FormatInteger(ParseInteger(text));
+    switch (reading) {
+        case Reading::Real:
+            return real;
+        case Reading::Integer:
+            return integer;
+        case Reading::Both:
+            return real == integer ? real : real + " / " + integer;
+        case Reading::Unread:
+            return "(по секциям)";
+    }
+    return real;
+}
+
+void readValues(const memory::MemoryWindow& window, Plan& plan) {
+    plan.parameters = readCommonParameters(window);
+    plan.geometry = computeSectionGeometry(plan.parameters);
+    plan.rotationBefore = readRotationBefore(window);
+    plan.rotationAfter = readRotationAfter(window);
+    plan.bars = readBarCount(window);
+    plan.direction = readInteger(window, ctl::kDirection);
+    plan.slots = readInteger(window, ctl::kSlotCount);
+    for (int k = 1; k <= 4; ++k)
+        plan.turns[k - 1] = readTurns(window, k);
+    plan.speed = readWindingSpeed(window);
+    plan.power = readStakingPower(window);
+    for (const ShownRow& row : kShownRows) {
+        const std::string text = window.text(row.field);
+        plan.fields.push_back({controlTable()[static_cast<std::size_t>(row.label)].caption, text,
+                               readingOf(text, row.reading)});
+    }
+}
+
+// The operator of the work: presses one button and lets the program run until it is idle
+// again; false once the program has told the operator something (a refusal).
+class Operator {
+  public:
+    Operator(ProgramInMemory& program, Plan& plan) : program_(program), plan_(plan) {}
+
+    bool press(ControlId button, Step step) {
+        plan_.steps.push_back(std::move(step));
+        program_.window.click(button);
+        program_.runUntilIdle();
+        if (program_.window.messages.empty()) return true;
+        plan_.messages = program_.window.messages;
+        return false;
+    }
+    Step& current() { return plan_.steps.back(); }
+
+  private:
+    ProgramInMemory& program_;
+    Plan& plan_;
+};
+
+}  // namespace
+
+std::int64_t Plan::lines() const {
+    return std::accumulate(steps.begin(), steps.end(), std::int64_t{0},
+                           [](std::int64_t n, const Step& s) { return n + s.lines; });
+}
+
+double Plan::seconds() const {
+    return std::accumulate(steps.begin(), steps.end(), 0.0,
+                           [](double t, const Step& s) { return t + s.seconds; });
+}
+
+Plan planWork(std::string_view profileBytes, const Options& options,
+              const std::function<void(std::string_view)>& line) {
+    ProgramInMemory program;
+    memory::MemoryWindow& window = program.window;
+    window.keepLogs = false;
+    window.clock = &program.clock;
+    memory::MemoryDevice& controller = program.port.devices["COM1"] =
+        memory::controller(memory::controllerIdentification());
+    controller.keepWritten = false;
+    program.files.files[kProfileName] = memory::MemoryFile{std::string(profileBytes)};
+
+    Plan plan;
+    // As after a connection: the controller found, the position declared zero.
+    if (!program.app.startUp() || !program.app.profile().loadProfileFrom(kProfileName)) {
+        plan.messages = window.messages;
+        return plan;
+    }
+    if (options.speed) window.setState(ctl::kWindingSpeed, *options.speed);
+    window.setState(ctl::kStakingPower, options.power);
+    readValues(window, plan);
+
+    Operator op(program, plan);
+    motion::Machine machine;
+    controller.onWrite = [&](memory::MemoryDevice& device, const std::string& text) {
+        Step& step = op.current();
+        ++step.lines;
+        step.seconds += machine.apply(text).seconds;
+        if (step.kind == Step::Kind::Next) step.shown.push_back(text);
+        if (line) line(text);
+        device.arrive("ok\n");
+    };
+
+    if (!op.press(ctl::kStartPosition, {})) return plan;
+    plan.sectionCount = program.app.state().sectionCount;
+    plan.slotPitch = program.app.state().slotPitch;
+    if (plan.slots > kMostSlots) {
+        plan.messages.push_back("Проверьте поле «КОЛИЧЕСТВО ПАЗОВ»: пазов больше " +
+                                std::to_string(kMostSlots) + ", работа не рассчитана.");
+        return plan;
+    }
+    // Without a number of slots the first section shows what the program says of it.
+    const std::int64_t slots = std::max<std::int64_t>(plan.slots, 1);
+    for (int slot = 1; slot <= slots; ++slot) {
+        for (int k = 1; k <= plan.sectionCount; ++k) {
+            Step section{Step::Kind::Section, slot, k, readTurns(window, k)};
+            if (!op.press(ctl::kSection1 + k - 1, std::move(section))) return plan;
+        }
+        if (!op.press(ctl::kNext, {Step::Kind::Next, slot})) return plan;
+    }
+    op.press(ctl::kStake, {Step::Kind::Staking});
+    return plan;
+}
+
+}  // namespace tarvel::plan

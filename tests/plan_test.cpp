@@ -1,0 +1,128 @@
+// The plan tool: what it prints is what the operator program sends for the same profile; a
+// profile the program would refuse prints no line; its machine time is the motion model's.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "fakes/app_fixture.h"
+#include "plan/plan_tool.h"
+#include "plan/plan_work.h"
+#include "profile/profile_file.h"
+
+namespace tarvel {
+namespace {
+
+using Lines = std::vector<std::string>;
+
+std::string profileOf(const testing::Fields& fields, int speed) {
+    memory::MemoryWindow window;
+    window.create();
+    for (const auto& [id, text] : fields)
+        window.setText(id, text);
+    window.setState(ctl::kWindingSpeed, speed);
+    return profileText(window);
+}
+
+// Three slots of two sections (six bars), laid the other way round, two and three turns.
+const testing::Fields kThreeSlots = {{11, "40"}, {12, "50"}, {13, "3"},  {14, "10"},
+                                     {15, "5"},  {16, "1"},  {18, "10"}, {19, "6"},
+                                     {20, "0"},  {21, "1"},  {23, "2"},  {25, "3"}};
+
+class PlanTest : public testing::ConnectedFixture {};
+
+// The operator program, driven as an operator does: the profile through ЗАГРУЗИТЬ, the sliders,
+// then every button of the work through the main loop.
+TEST_F(PlanTest, TheToolPrintsWhatTheProgramSends) {
+    const std::string bytes = profileOf(kThreeSlots, 7);
+    Lines planned;
+    const plan::Plan p =
+        plan::planWork(bytes, {5, 3}, [&](std::string_view l) { planned.emplace_back(l); });
+    ASSERT_TRUE(p.messages.empty()) << p.messages.front();
+
+    files.files["work.tpf"] = memory::MemoryFile{bytes};
+    dialogs.answers = {"work.tpf"};
+    window.click(ctl::kLoad);
+    runScript();
+    window.controls[ctl::kWindingSpeed].state = 5;
+    window.controls[ctl::kStakingPower].state = 3;
+    dev().written.clear();
+    // Each button once the one before has done its work: a click during a cycle is not taken.
+    auto press = [this](ControlId button) {
+        window.click(button);
+        runScript();
+    };
+    press(ctl::kStartPosition);
+    for (int slot = 1; slot <= 3; ++slot) {
+        press(ctl::kSection1);
+        press(ctl::kSection1 + 1);
+        press(ctl::kNext);
+    }
+    press(ctl::kStake);
+    EXPECT_EQ(planned, dev().written);
+    EXPECT_EQ(p.lines(), static_cast<std::int64_t>(planned.size()));
+    EXPECT_EQ(p.sectionCount, 2);
+    EXPECT_EQ(p.steps.size(), 1u + 3 * 3 + 1);
+}
+
+std::filesystem::path writeFile(const std::string& name, const std::string& bytes) {
+    const auto path = std::filesystem::temp_directory_path() / name;
+    std::ofstream(path, std::ios::binary) << bytes;
+    return path;
+}
+
+// A profile the program would refuse, or a file that cannot be read: exit status 2, why, and
+// not one line.
+TEST(PlanTool, RefusesWhatTheProgramWouldRefuse) {
+    testing::Fields noDiameter = kThreeSlots;
+    noDiameter[1].second = "0";  // and no slot width: no angle of the slot
+    noDiameter[4].second = "0";
+    const auto refused = writeFile("tarvel-plan-refused.tpf", profileOf(noDiameter, 8));
+    const struct {
+        const char* name;
+        std::vector<std::string> args;
+        const char* why;
+    } cases[] = {
+        {"the diameter and slot width 0",
+         {refused.string(), "--gcode"},
+         "«ДИАМЕТР МАГНИТОПРОВОДА»"},
+        {"the same, reported", {refused.string()}, "«ДИАМЕТР МАГНИТОПРОВОДА»"},
+        {"no such file", {(refused.string() + ".missing")}, "файл не найден"},
+        {"a speed off the slider", {refused.string(), "--speed", "11"}, "usage"},
+    };
+    for (const auto& c : cases) {
+        std::ostringstream out, err;
+        EXPECT_EQ(plan::runPlanTool(c.args, out, err), 2) << c.name;
+        EXPECT_EQ(out.str(), "") << c.name;
+        EXPECT_NE(err.str().find(c.why), std::string::npos) << c.name << ": " << err.str();
+    }
+    std::filesystem::remove(refused);
+}
+
+// One slot, one section of no turns, no bars, at L 6 (the stroke starts at Y 0), depth 10
+// (dip -4); no turn sets the feeds, so the way out goes at the start feed F120000, held to
+// 300 mm/s. Each move from rest to rest at
+// 3000 units/s²: d/v + v/a when d >= v²/a, else 2·sqrt(d/a).
+TEST(PlanTool, MachineTimeOfASmallWork) {
+    const std::string bytes = profileOf(
+        {{11, "40"}, {12, "50"}, {13, "1"}, {14, "10"}, {15, "5"}, {16, "1"}, {18, "6"}, {23, "0"}},
+        8);
+    const double startZ15 = 15.0 / 50 + 50.0 / 3000;     // G0 Y0 Z15 F3000
+    const double downTo4 = 2 * std::sqrt(19.0 / 3000);   // G0 Z-4 F15000, from 15
+    const double up4 = 2 * std::sqrt(4.0 / 3000);        // G0 Z0 F15000, G0 Z-4 F120000
+    const double fullTurn = 360.0 / 250 + 250.0 / 3000;  // ДАЛЕЕ: G0 E360 F15000
+    const double expected = startZ15 + downTo4 + up4 + up4 + downTo4 + fullTurn;  // 2.304 s
+
+    std::ostringstream out, err;
+    const auto path = writeFile("tarvel-plan-small.tpf", bytes);
+    EXPECT_EQ(plan::runPlanTool({path.string(), "--seconds"}, out, err), 0) << err.str();
+    std::filesystem::remove(path);
+    const std::string text = out.str();
+    const double printed = std::stod(text.substr(text.find_last_of(' ') + 1));
+    EXPECT_NEAR(printed, expected, 0.0005) << text;
+    EXPECT_NEAR(plan::planWork(bytes, {}).seconds(), expected, 1e-9);
+}
+
+}  // namespace
+}  // namespace tarvel
