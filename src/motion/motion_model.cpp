@@ -18,8 +18,11 @@ char letter(Axis a) {
     return a == Axis::Y ? 'Y' : a == Axis::Z ? 'Z' : 'E';
 }
 
-double limitedAcceleration(double requested) {
-    return std::clamp(requested, kMinAcceleration, kAcceleration);
+// The Y acceleration an "M201 Y…" leaves the controller with.
+std::optional<double> accelerationYOf(const GcodeLine& g) {
+    const std::optional<double> y = g.is('M', 201) ? g.word('Y') : std::nullopt;
+    if (!y) return std::nullopt;
+    return std::clamp(*y, kMinAcceleration, kAcceleration);
 }
 
 // G04 waits P milliseconds, or S (or X) seconds.
@@ -56,12 +59,7 @@ double moveSeconds(const Axes& distance, double feedPerMinute, double accelerati
 }
 
 std::optional<double> accelerationYSetBy(std::string_view line) {
-    // Every line the program sends passes here: most are not worth reading.
-    if (line.find("201") == std::string_view::npos) return std::nullopt;
-    const GcodeLine g = parseGcode(line);
-    if (!g.is('M', 201)) return std::nullopt;
-    if (auto y = g.word('Y')) return limitedAcceleration(*y);
-    return std::nullopt;
+    return accelerationYOf(parseGcode(line));
 }
 
 Effect Machine::apply(std::string_view line) {
@@ -86,9 +84,7 @@ Effect Machine::apply(std::string_view line) {
         }
         return {Action::Declare, 0};
     }
-    if (g.is('M', 201)) {
-        if (auto y = g.word('Y')) accelerationY_ = limitedAcceleration(*y);
-    }
+    if (auto y = accelerationYOf(g)) accelerationY_ = *y;
     if (g.is('M', 112)) return {Action::Halt, 0};
     return {Action::Answer, 0};
 }

@@ -16,6 +16,18 @@ std::int64_t counterFrequency() {
     return frequency.QuadPart;
 }
 
+// Repaints the thread's windows and answers the messages other programs send them, leaving
+// clicks and keys queued: the window stays alive while the program is busy, and acts on the
+// operator's input only when it is ready to.
+void servePaintAndSentMessages() {
+    MSG msg;
+    // Peeking answers the messages sent to the thread's windows on the way.
+    for (int round = 0; round < kPaintRounds; ++round) {
+        if (!PeekMessageW(&msg, nullptr, WM_PAINT, WM_PAINT, PM_REMOVE)) return;
+        DispatchMessageW(&msg);
+    }
+}
+
 }  // namespace
 
 std::int64_t steadyMs() {
@@ -24,15 +36,6 @@ std::int64_t steadyMs() {
     QueryPerformanceCounter(&counter);
     const std::int64_t ticks = counter.QuadPart;
     return ticks / frequency * 1000 + ticks % frequency * 1000 / frequency;
-}
-
-void servePaintAndSentMessages() {
-    MSG msg;
-    // Peeking answers the messages sent to the thread's windows on the way.
-    for (int round = 0; round < kPaintRounds; ++round) {
-        if (!PeekMessageW(&msg, nullptr, WM_PAINT, WM_PAINT, PM_REMOVE)) return;
-        DispatchMessageW(&msg);
-    }
 }
 
 // Short sleeps and timed waits need the 1 ms system timer resolution for as long as we run.

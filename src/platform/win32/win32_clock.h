@@ -10,11 +10,6 @@ namespace tarvel::win32 {
 // Windows, whatever timeBeginPeriod says: a wait meant to poll for 2 ms would spin for 16.
 std::int64_t steadyMs();
 
-// Repaints the thread's windows and answers the messages other programs send them, leaving
-// clicks and keys queued: the window stays alive while the program is busy, and acts on the
-// operator's input only when it is ready to.
-void servePaintAndSentMessages();
-
 class Win32Clock final : public Clock {
   public:
     Win32Clock();
