@@ -41,12 +41,7 @@ int main() {
     window.setState(ctl::kWindingSpeed, 8);
     memory::MemorySerialPort port;
     long long lines = 0;
-    memory::MemoryDevice& controller = port.devices["COM1"];
-    controller.keepWritten = false;
-    controller.onWrite = [&lines](memory::MemoryDevice& d, const std::string&) {
-        ++lines;
-        d.arrive("ok\n");
-    };
+    port.devices["COM1"] = memory::controller({}, [&lines](const std::string&) { ++lines; });
     port.open("COM1");
     memory::MemoryClock clock;
     memory::MemoryPower power;

@@ -102,16 +102,25 @@ double Plan::seconds() const {
 
 Plan planWork(std::string_view profileBytes, const Options& options,
               const std::function<void(std::string_view)>& line) {
+    Plan plan;
     ProgramInMemory program;
+    Operator op(program, plan);
+    motion::Machine machine;
+    // The lines before the work's first button are the connection's: not part of the work.
+    program.port.devices["COM1"] =
+        memory::controller(memory::controllerIdentification(), [&](const std::string& text) {
+            if (plan.steps.empty()) return;
+            Step& step = op.current();
+            ++step.lines;
+            step.seconds += machine.apply(text).seconds;
+            if (step.kind == Step::Kind::Next) step.shown.push_back(text);
+            if (line) line(text);
+        });
     memory::MemoryWindow& window = program.window;
     window.keepLogs = false;
     window.clock = &program.clock;
-    memory::MemoryDevice& controller = program.port.devices["COM1"] =
-        memory::controller(memory::controllerIdentification());
-    controller.keepWritten = false;
     program.files.files[kProfileName] = memory::MemoryFile{std::string(profileBytes)};
 
-    Plan plan;
     // As after a connection: the controller found, the position declared zero.
     if (!program.app.startUp() || !program.app.profile().loadProfileFrom(kProfileName)) {
         plan.messages = window.messages;
@@ -120,17 +129,6 @@ Plan planWork(std::string_view profileBytes, const Options& options,
     if (options.speed) window.setState(ctl::kWindingSpeed, *options.speed);
     window.setState(ctl::kStakingPower, options.power);
     readValues(window, plan);
-
-    Operator op(program, plan);
-    motion::Machine machine;
-    controller.onWrite = [&](memory::MemoryDevice& device, const std::string& text) {
-        Step& step = op.current();
-        ++step.lines;
-        step.seconds += machine.apply(text).seconds;
-        if (step.kind == Step::Kind::Next) step.shown.push_back(text);
-        if (line) line(text);
-        device.arrive("ok\n");
-    };
 
     if (!op.press(ctl::kStartPosition, {})) return plan;
     plan.sectionCount = program.app.state().sectionCount;

@@ -66,16 +66,13 @@ void runAll(const Inputs& inputs, Tally& tally) {
     window.keepLogs = false;
     window.closeWhenIdle = false;
     long lines = 0, linesAtStart = 0;
-    memory::MemoryDevice& device = program.port.devices["COM1"];
-    device.keepWritten = false;
-    device.onWrite = [&](memory::MemoryDevice& d, const std::string& line) {
+    program.port.devices["COM1"] = memory::controller({}, [&](const std::string& line) {
         ++lines;
         if (!unsendableWord(line).empty()) {
             ++tally.badLines;
             if (tally.firstBadLine.empty()) tally.firstBadLine = line;
         }
-        d.arrive("ok\n");
-    };
+    });
     // The operator presses СТОП once an operation has sent enough.
     window.idleEvent = [&] {
         return lines - linesAtStart >= kLinesBeforeStop

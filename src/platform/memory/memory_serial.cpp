@@ -21,6 +21,18 @@ MemoryDevice controller(std::string identification) {
     return d;
 }
 
+MemoryDevice controller(std::string identification,
+                        std::function<void(const std::string&)> eachLine) {
+    MemoryDevice d;
+    d.identification = std::move(identification);
+    d.keepWritten = false;
+    d.onWrite = [eachLine = std::move(eachLine)](MemoryDevice& self, const std::string& line) {
+        eachLine(line);
+        self.arrive("ok\n");
+    };
+    return d;
+}
+
 bool MemorySerialPort::open(std::string_view name) {
     auto it = devices.find(std::string(name));
     if (it == devices.end() || device_ != nullptr || it->second.gone) return false;

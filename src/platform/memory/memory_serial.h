@@ -48,6 +48,10 @@ struct MemoryDevice {
 
 // A controller that answers every line with "ok".
 MemoryDevice controller(std::string identification);
+// The same keeping no record of the lines: each goes to `eachLine` as it is written, so that a
+// long run (a benchmark, a plan, the fuzz rig) stays small.
+MemoryDevice controller(std::string identification,
+                        std::function<void(const std::string&)> eachLine);
 // The identification text of our controller: 140 bytes, date mark and author line included.
 std::string controllerIdentification();
 
