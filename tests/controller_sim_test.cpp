@@ -1,6 +1,7 @@
-// The practice controller answers as the real one: "ok" at once while its queue of 16 moves has
-// room, late once it is full; M400 and G04 when the machine is at rest; G92 with a position
-// report; M112 silence until it is reset.
+// The practice controller answers as the real one: "ok" at once while its queue of 15 moves has
+// room, late once it is full; M400 and G04 when the machine is at rest (G04 reading P and S, not
+// X); G92 with a position report; M112 at once, the machine moving on for 0.6 s, then silence
+// until it is reset.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -38,41 +39,60 @@ TEST(QueuedController, AnswersAsTheRealControllerDoes) {
         c.advance(at);
     };
 
-    for (int i = 1; i <= 16; ++i)
+    for (int i = 1; i <= 15; ++i)
         line(("G0 Y" + std::to_string(i) + "F1500").c_str(), 0);
-    EXPECT_EQ(host.oks(), 16);
-    line("G0 Y17F1500", 0);  // the queue is full: answered when the first move ends
+    EXPECT_EQ(host.oks(), 15);
+    line("G0 Y16F1500", 0);  // the queue is full: answered when the first move ends
     EXPECT_EQ(c.nextDueUs(), kJogUs);
     c.advance(kJogUs - 1);
-    EXPECT_EQ(host.oks(), 16);
+    EXPECT_EQ(host.oks(), 15);
     c.advance(kJogUs);
-    EXPECT_EQ(host.oks(), 17);
+    EXPECT_EQ(host.oks(), 16);
 
-    line("M400", kJogUs);  // answered when all 17 have ended
-    c.advance(17 * kJogUs - 1);
+    line("M400", kJogUs);  // answered when all 16 have ended
+    c.advance(16 * kJogUs - 1);
+    EXPECT_EQ(host.oks(), 16);
+    c.advance(16 * kJogUs);
     EXPECT_EQ(host.oks(), 17);
-    c.advance(17 * kJogUs);
-    EXPECT_EQ(host.oks(), 18);
-    EXPECT_EQ(host.logs.back(), std::make_pair(17 * kJogUs, std::string("TX ok")));
-    EXPECT_EQ(host.logs[host.logs.size() - 2], std::make_pair(17 * kJogUs, std::string("REST")));
+    EXPECT_EQ(host.logs.back(), std::make_pair(16 * kJogUs, std::string("TX ok")));
+    EXPECT_EQ(host.logs[host.logs.size() - 2], std::make_pair(16 * kJogUs, std::string("REST")));
 
     host.sent.clear();
     line("G92 Y5", 2'000'000);
-    EXPECT_EQ(host.sent, "X:0.00 Y:5.00 Z:0.00 E:0.00 Count X:0 Y:1360 Z:0\nok\n");
+    EXPECT_EQ(host.sent, "X:0.00 Y:5.00 Z:0.00 E:0.00 Count X:0 Y:1280 Z:0\nok\n");
 
     host.sent.clear();
-    line("G04 X4.5", 2'000'000);  // the machine is at rest: 4.5 s, busy lines at 2 and 4 s
+    line("G04 S4.5", 2'000'000);  // the machine is at rest: 4.5 s, busy lines at 2 and 4 s
     for (long long t = 2'000'000; t <= 6'500'000; t += 100'000)
         c.advance(t);
     EXPECT_EQ(host.sent, "echo:busy: processing\necho:busy: processing\nok\n");
-
     host.sent.clear();
-    line("G0 Y100F1500", 7'000'000);
-    line("M112", 7'000'000);  // stops the move at once; nothing is answered any more
-    line("G0 Y0F1500", 7'100'000);
-    c.advance(20'000'000);
-    EXPECT_EQ(host.sent, "ok\necho:M112 Shutdown\nError:Printer halted. kill() called!\n");
+    line("G0 Y6F1500", 6'600'000);
+    line("G04 X4.5", 6'600'000);  // no dwell: answered as the move ends
+    c.advance(6'600'000 + kJogUs);
+    EXPECT_EQ(host.sent, "ok\nok\n");
+
+    // M112 behind a held line is acted on at once; the machine goes on for 0.6 s, long enough
+    // for the move under way to end and for the next to be cut short, and then stands still.
+    host.sent.clear();
+    for (int i = 1; i <= 16; ++i)  // 20 mm each, from Y 6
+        line(i % 2 ? "G0 Y26F1500" : "G0 Y6F1500", 7'000'000);
+    const long long moveUs = c.nextDueUs() - 7'000'000;  // 20 mm at 25 mm/s: 808 ms
+    c.advance(7'000'000 + moveUs);                       // the first has ended, the 16th is in
+    const long long stopUs = 7'500'000 + moveUs;
+    line("G0 Y26F1500", stopUs);  // held: the queue is full
+    line("M112", stopUs);
+    c.advance(stopUs + 599'999);
+    EXPECT_EQ(c.queuedMoves(), 14u);
+    c.advance(stopUs + 600'000);
     EXPECT_EQ(c.queuedMoves(), 0u);
+    EXPECT_EQ(host.logs.back(), std::make_pair(stopUs + 600'000, std::string("REST")));
+    line("G0 Y0F1500", stopUs + 700'000);
+    c.advance(20'000'000);
+    std::string expected;
+    for (int i = 0; i < 16; ++i)
+        expected += "ok\n";
+    EXPECT_EQ(host.sent, expected + "echo:M112 Shutdown\nError:Printer halted. kill() called!\n");
     c.reset(21'000'000);  // the port opened again
     line("G0 Y1F1500", 21'000'000);
     EXPECT_TRUE(host.sent.ends_with("ok\n"));

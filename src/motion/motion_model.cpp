@@ -25,11 +25,11 @@ std::optional<double> accelerationYOf(const GcodeLine& g) {
     return std::clamp(*y, kMinAcceleration, kAcceleration);
 }
 
-// G04 waits P milliseconds, or S (or X) seconds.
+// G04 waits P milliseconds or S seconds. The firmware reads no other word: "G04 X0.1" only
+// waits for the queue to run out.
 double dwellSeconds(const GcodeLine& g) {
     if (auto ms = g.word('P')) return std::max(0.0, *ms / 1000);
     if (auto s = g.word('S')) return std::max(0.0, *s);
-    if (auto x = g.word('X')) return std::max(0.0, *x);
     return 0;
 }
 

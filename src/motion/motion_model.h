@@ -12,16 +12,21 @@
 
 namespace tarvel::motion {
 
-inline constexpr double kAcceleration = 3000;      // units/s², every axis ("M201 Y" only lowers Y)
-inline constexpr double kMinAcceleration = 1;      // what "M201 Y0" leaves
-inline constexpr double kMaxSpeedYZ = 300;         // mm/s
-inline constexpr double kMaxSpeedE = 4000;         // degrees/s
-inline constexpr double kMinSpeed = 0.5;           // units/s, the slowest step rate ("F0")
-inline constexpr double kStartFeed = 1500;         // units/min, until a line gives a feed
-inline constexpr double kHomingSpeed = 25;         // mm/s, back to the switch
-inline constexpr double kHomingBackOff = 5;        // mm off the switch and back at half speed
-inline constexpr int kQueueMoves = 16;             // moves the controller accepts ahead
+inline constexpr double kAcceleration = 3000;  // units/s², every axis ("M201 Y" only lowers Y)
+inline constexpr double kMinAcceleration = 1;  // what "M201 Y0" leaves
+inline constexpr double kMaxSpeedYZ = 300;     // mm/s
+inline constexpr double kMaxSpeedE = 4000;     // degrees/s
+inline constexpr double kMinSpeed = 0.5;       // units/s, the slowest step rate ("F0")
+inline constexpr double kStartFeed = 1500;     // units/min, until a line gives a feed
+inline constexpr double kHomingSpeed = 25;     // mm/s, back to the switch
+inline constexpr double kHomingBackOff = 5;    // mm off the switch and back at half speed
+// Moves the controller holds, the one being carried out among them: one of its 16 slots is
+// always kept free.
+inline constexpr int kQueueMoves = 15;
 inline constexpr double kBusyIntervalSeconds = 2;  // "busy" lines while an answer is held
+// After M112 the firmware waits with its step interrupt still running, then switches the
+// motors off: the machine moves on for this long.
+inline constexpr double kHaltRunOnSeconds = 0.6;
 
 enum class Axis { Y, Z, E };
 
@@ -50,7 +55,7 @@ enum class Action {
     Wait,     // "ok" once every queued move has ended and then `seconds` have passed (G04, M400)
     Home,     // once every queued move has ended, moves for `seconds`, then "ok" (G28)
     Declare,  // reports the position, then "ok" (G92)
-    Halt,     // stops at once and answers nothing more until it is reset (M112)
+    Halt,     // answers nothing more until it is reset; the machine stops soon after (M112)
 };
 
 struct Effect {

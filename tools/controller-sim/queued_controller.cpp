@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstdio>
 
+#include "motion/gcode_words.h"
+
 namespace controller_sim {
 namespace {
 
@@ -43,16 +45,18 @@ std::string queuedControllerStartUpText() {
            "echo:  M205 B20000.00 S0.00 T0.00 J0.01\n"
            "echo:; Home offset:\n"
            "echo:  M206 X0.00 Y0.00 Z0.00\n"
-           "echo:; Planner queue: 16 moves, absolute positioning\n"
+           "echo:; Planner queue: 16 blocks, absolute positioning\n"
            "echo:; Endstops: Y min, Z max\n"
            "echo:  M666 X0.00 Y0.00 Z0.00\n"
            "echo:; Serial: 115200 baud 8N1\n";
 }
 
 void QueuedController::reset(long long nowUs) {
+    finishMoves(nowUs);
     if (!moveEnds_.empty()) host_.log(nowUs, "REST");
     machine_ = {};
     moveEnds_.clear();
+    motorsOffUs_ = kNever;
     lastEndUs_ = nowUs;
     input_.clear();
     held_.reset();
@@ -64,6 +68,8 @@ void QueuedController::receive(std::string line, long long nowUs) {
     // A program that waits for each "ok" cannot have sent this yet.
     if (held_ || !input_.empty())
         host_.log(nowUs, "EARLY a line came before this one was answered");
+    // The emergency stop is acted on as it is read, ahead of whatever waits.
+    if (tarvel::motion::parseGcode(line).is('M', 112)) return halt(nowUs);
     input_.push_back({std::move(line), nowUs});
 }
 
@@ -90,7 +96,7 @@ void QueuedController::advance(long long nowUs) {
 
 long long QueuedController::nextDueUs() const {
     long long due = kNever;
-    if (!moveEnds_.empty()) due = moveEnds_.front();
+    if (!moveEnds_.empty()) due = std::min(moveEnds_.front(), motorsOffUs_);
     if (!held_) return input_.empty() || halted_ ? due : 0;
     due = std::min(due, held_->nextBusyUs);
     if (held_->effect.action == Action::Wait && moveEnds_.empty())
@@ -145,12 +151,18 @@ bool QueuedController::release(Held& held, long long nowUs) {
 }
 
 void QueuedController::finishMoves(long long nowUs) {
-    while (!moveEnds_.empty() && moveEnds_.front() <= nowUs) {
+    while (!moveEnds_.empty() && moveEnds_.front() <= std::min(nowUs, motorsOffUs_)) {
         const long long end = moveEnds_.front();
         moveEnds_.pop_front();
         host_.log(end, "DONE");
         if (moveEnds_.empty()) host_.log(end, "REST");
     }
+    if (nowUs < motorsOffUs_) return;
+    // The motors are off: whatever was still to be carried out stays where it is.
+    if (!moveEnds_.empty()) host_.log(motorsOffUs_, "REST");
+    moveEnds_.clear();
+    lastEndUs_ = std::min(lastEndUs_, motorsOffUs_);
+    motorsOffUs_ = kNever;
 }
 
 void QueuedController::queueMove(double seconds, long long receivedUs) {
@@ -176,10 +188,10 @@ void QueuedController::reportPosition() {
 }
 
 void QueuedController::halt(long long nowUs) {
-    if (!moveEnds_.empty()) host_.log(nowUs, "REST");
-    moveEnds_.clear();
-    lastEndUs_ = nowUs;
+    finishMoves(nowUs);
+    motorsOffUs_ = nowUs + microseconds(tarvel::motion::kHaltRunOnSeconds);
     input_.clear();
+    held_.reset();
     halted_ = true;
     host_.send("echo:M112 Shutdown\n");
     host_.send("Error:Printer halted. kill() called!\n");

@@ -1,10 +1,10 @@
-// The controller as it really answers: it takes moves into a queue of 16 and says "ok" as soon
-// as a move has its place there, so the machine can be up to 16 moves behind the program. Moves
+// The controller as it really answers: it takes moves into a queue of 15 and says "ok" as soon
+// as a move has its place there, so the machine can be up to 15 moves behind the program. Moves
 // are carried out one after the other at the pace of the motion model. G04, G28 and M400 answer
 // only when every queued move has ended; an answer held for 2 s brings a "busy" line every 2 s;
-// G92 reports the position before its "ok"; M112 stops the machine at once and the controller
-// answers nothing more until it is reset. Plain logic over a clock given in microseconds, so it
-// can be tested without a terminal.
+// G92 reports the position before its "ok"; M112 is acted on as soon as it is read: the
+// controller answers nothing more until it is reset, and the machine moves on for 0.6 s. Plain
+// logic over a clock given in microseconds, so it can be tested without a terminal.
 #pragma once
 
 #include <deque>
@@ -74,6 +74,7 @@ class QueuedController {
     tarvel::motion::Machine machine_;
     std::deque<long long> moveEnds_;  // the first is being carried out
     long long lastEndUs_ = 0;         // when the last move queued ends (or ended)
+    long long motorsOffUs_ = kNever;  // after an emergency stop
     std::deque<Line> input_;
     std::optional<Held> held_;
     bool halted_ = false;
