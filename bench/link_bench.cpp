@@ -36,7 +36,7 @@ int main(int argc, char** argv) {
     tarvel::win32::Win32Clock clock;
     tarvel::win32::Win32SerialPort port;
     tarvel::win32::Win32Window window(GetModuleHandleW(nullptr));
-    if (!window.create()) return 1;
+    if (!window.create().empty()) return 1;
     tarvel::ProgramState state;
     state.firstPortToTry = 1;
     tarvel::win32::Win32Power power;

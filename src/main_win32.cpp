@@ -16,6 +16,5 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     tarvel::win32::Win32Files files;
     tarvel::win32::Win32FileDialogs dialogs(window.handle());
     tarvel::App app(window, port, clock, power, files, dialogs);
-    app.run();
-    return 0;
+    return app.run();
 }

@@ -60,6 +60,14 @@ TEST_F(AppTest, CloseEndsTheProgramWithExitCodeZero) {
     EXPECT_TRUE(window.scriptDone());
 }
 
+TEST_F(AppTest, AWindowThatCannotBeMadeIsToldAndEndsWithExitCodeOne) {
+    window.createFailure = "главное окно не создано: Недостаточно памяти (код 8)";
+    EXPECT_EQ(app.run(), 1);
+    EXPECT_EQ(window.messages, std::vector<std::string>{"Программа не запущена: главное окно не "
+                                                        "создано: Недостаточно памяти (код 8)."});
+    EXPECT_TRUE(port.opened.empty());
+}
+
 TEST_F(AppTest, MainLoopWaitsTwentyMilliseconds) {
     startUp();
     window.closeWhenIdle = false;

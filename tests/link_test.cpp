@@ -65,6 +65,17 @@ TEST(Identification, Marks) {
     EXPECT_FALSE(identifiesController("2021-12-25 |"));
 }
 
+// The system names the port of a removed device; only "COMn" names count.
+TEST(ComPortNumber, Names) {
+    const std::pair<const char*, std::optional<int>> cases[] = {
+        {"COM3", 3},    {"com3", 3},  {"Com256", 256},     {"COM1", 1},
+        {"COM257", {}}, {"COM0", {}}, {"COM03", {}},       {"COM", {}},
+        {"COM3 ", {}},  {"LPT1", {}}, {"\\\\.\\COM3", {}}, {"COM1000", {}},
+    };
+    for (const auto& [name, number] : cases)
+        EXPECT_EQ(comPortNumber(name), number) << name;
+}
+
 TEST_F(LinkTest, ControllerOnCom3Only) {
     port.devices["COM3"] = controller(controllerIdentification());
     startUp();

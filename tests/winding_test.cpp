@@ -388,5 +388,64 @@ TEST_F(WindingTest, APulledCableEndsTheOperationAndClosesThePort) {
     }
 }
 
+// The system reports the controller's port removed (a driver that gives no error of its own):
+// noticed while idle, in a wait and in a paused wait, as a pulled cable; the removal of another
+// port changes nothing.
+struct Removal {
+    const char* name;
+    int port;          // COMn removed
+    bool inSection;    // during the 10th line's wait of a section, else while idle
+    bool paused;       // ПАУЗА pressed first in that wait
+    const char* says;  // in the message; null: no message, the connection stays
+    friend void PrintTo(const Removal& r, std::ostream* out) { *out << r.name; }
+};
+
+class PortRemovalTest : public WindingTest, public ::testing::WithParamInterface<Removal> {};
+
+TEST_P(PortRemovalTest, IsNoticedAsAPulledCable) {
+    const Removal& c = GetParam();
+    std::size_t acted = 0;
+    dev().onWrite = [](MemoryDevice& d, const std::string&) {
+        if (d.written.size() != 10) d.arrive("ok\n");  // the 10th line: no answer, no error
+    };
+    // In the wait: ПАУЗА when asked for, the removal, and СТОП for a wait the removal leaves.
+    std::vector<Event> operatorActs;
+    if (c.paused)
+        operatorActs.push_back(Event::controlEvent(ctl::kPause, ControlEventKind::Clicked));
+    operatorActs.push_back(Event::portRemoved(c.port));
+    operatorActs.push_back(Event::controlEvent(ctl::kStop, ControlEventKind::Clicked));
+    window.idleEvent = [&]() {
+        if (!c.inSection || dev().written.size() != 10 || acted == operatorActs.size())
+            return Event::none();
+        return operatorActs[acted++];
+    };
+    if (c.inSection) window.click(ctl::kSection1);
+    if (!c.inSection) window.removePort(c.port);
+    runScript();
+
+    if (!c.says) {
+        EXPECT_TRUE(port.isOpen()) << c.name;
+        EXPECT_TRUE(window.messages.empty()) << c.name;
+        return;
+    }
+    EXPECT_FALSE(port.isOpen()) << c.name;
+    EXPECT_EQ(dev().written.size(), c.inSection ? 10u : 0u) << c.name;
+    EXPECT_EQ(window.text(ctl::kStatus), "Не подключен") << c.name;
+    for (ControlId id : machineControls())
+        EXPECT_FALSE(window.enabled(id)) << c.name << ", control " << id;
+    ASSERT_EQ(window.messages.size(), 1u) << c.name;
+    EXPECT_NE(window.messages[0].find(c.says), std::string::npos) << window.messages[0];
+    EXPECT_FALSE(app.state().paused) << c.name;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, PortRemovalTest,
+    ::testing::Values(Removal{"idle", 1, false, false,
+                              "Программа в это время ничего не отправляла"},
+                      Removal{"another port, idle", 2, false, false, nullptr},
+                      Removal{"in a wait", 1, true, false, "«G0 Y44 F96000»"},
+                      Removal{"in a paused wait", 1, true, true, "«G0 Y44 F96000»"},
+                      Removal{"another port, in a wait", 3, true, false, nullptr}));
+
 }  // namespace
 }  // namespace tarvel

@@ -31,16 +31,20 @@ App::App(Window& window, SerialPort& port, Clock& clock, Power& power, Files& fi
       profile_(window, files, dialogs, state_) {}
 
 int App::run() {
-    if (startUp()) {
-        while (!state_.quitRequested)
-            mainLoopPass();
-    }
+    if (!startUp()) return 1;
+    while (!state_.quitRequested)
+        mainLoopPass();
     return 0;
 }
 
 bool App::startUp() {
     state_ = ProgramState{};
-    if (!window_.create()) return false;
+    if (const std::string why = window_.create(); !why.empty()) {
+        // The operator must learn why nothing appeared, and a script that started the program
+        // that it failed.
+        window_.showMessage("Программа не запущена: " + why + ".");
+        return false;
+    }
 
     state_.firstPortToTry = 1;
     state_.accelStart = 3000;
@@ -72,6 +76,7 @@ void App::mainLoopPass() {
     power_.keepSystemAwake(false);
     const Event event = waitForEvent(window_, state_, keyPacer_.waitMs(kLoopWaitMs));
     if (keyPacer_.afterWait(event)) refreshReadout();
+    if (event.kind == EventKind::PortRemoved) link_.portRemoved(event.port);
     if (event.kind == EventKind::Control) {
         updateSectionLayout(window_, state_);
         dispatchControl(*this, event);

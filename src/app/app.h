@@ -21,7 +21,8 @@ class App {
     App(Window& window, SerialPort& port, Clock& clock, Power& power, Files& files,
         FileDialogs& dialogs);
 
-    // Start-up, main loop, shut-down; the process exit code (always 0).
+    // Start-up, main loop, shut-down; the process exit code: 0, or 1 when the window could not
+    // be made.
     int run();
 
     // The steps of run(), for tests.

@@ -42,7 +42,7 @@ void CommandExchange::sendLine(std::string_view line) {
     power_.keepSystemAwake(true);
     port_.write(line);
     noteControllerSettings(line);
-    if (deviceGone(line)) return;
+    if (port_.deviceGone()) return lose(line);
 
     AcknowledgementScanner scanner;
     const std::int64_t writtenAt = clock_.nowMs();
@@ -55,10 +55,12 @@ void CommandExchange::sendLine(std::string_view line) {
             return;
         }
         if (event.isControl(ctl::kPause, ControlEventKind::Clicked)) state_.paused = !state_.paused;
+        // Noticed while paused too: the operator must not wait for a machine that is gone.
+        if (removesConnectedPort(event) || port_.deviceGone()) return lose(line);
         if (state_.paused) continue;
 
         const int waiting = port_.bytesWaiting();
-        if (deviceGone(line)) return;
+        if (port_.deviceGone()) return lose(line);
         if (waiting <= 0) continue;
         std::fill(std::begin(buffer), std::end(buffer), '\0');
         const int got = port_.read(buffer, std::min(waiting, kReadBufferSize));
@@ -114,12 +116,14 @@ void CommandExchange::drainInput() {
     }
 }
 
-bool CommandExchange::deviceGone(std::string_view line) {
-    if (!port_.deviceGone()) return false;
+bool CommandExchange::removesConnectedPort(const Event& event) const {
+    return event.kind == EventKind::PortRemoved && event.port == state_.connectedPort;
+}
+
+void CommandExchange::lose(std::string_view line) {
     state_.stopRequested = true;
     state_.paused = false;
     lostLine_ = std::string(line);
-    return true;
 }
 
 int CommandExchange::nextWaitMs(std::int64_t waitedMs) const {

@@ -52,8 +52,10 @@ class CommandExchange final : public LineSender {
     // How long the next event wait of an unanswered line may take: none at first, so a quick
     // answer is seen at once; then short sleeps, so a slow controller costs little.
     int nextWaitMs(std::int64_t waitedMs) const;
-    // Ends the wait of `line` as СТОП would, when the port has lost its device.
-    bool deviceGone(std::string_view line);
+    // The system reports the device of the controller's port removed.
+    bool removesConnectedPort(const Event& event) const;
+    // Ends the wait of `line` as СТОП would: the port has lost its device.
+    void lose(std::string_view line);
 
     Window& window_;
     SerialPort& port_;

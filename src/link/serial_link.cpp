@@ -31,22 +31,31 @@ void SerialLink::reconnect() {
 void SerialLink::closeAndShowNotConnected() {
     if (port_.isOpen()) {
         port_.close();
+        state_.connectedPort = 0;
         disableMachineControls(window_);
     }
     window_.setFrontColour(ctl::kStatus, colour::kDisconnected);
     window_.setText(ctl::kStatus, "Не подключен");
 }
 
-void SerialLink::connectionLost(std::string_view line) {
+void SerialLink::connectionLost(std::optional<std::string_view> line) {
     closeAndShowNotConnected();
-    std::string shown(line.substr(0, line.find_last_not_of("\r\n") + 1));
+    std::string what;
+    if (line) {
+        what = "Строка «" + std::string(line->substr(0, line->find_last_not_of("\r\n") + 1)) +
+               "» могла не выполниться, как и движения, принятые контроллером до неё.";
+    } else {
+        what =
+            "Программа в это время ничего не отправляла, но движения, уже принятые "
+            "контроллером, могли не выполниться.";
+    }
     window_.showMessage(
-        "Связь с контроллером станка потеряна: кабель отключён или контроллер "
-        "выключен. Строка «" +
-        shown +
-        "» могла не выполниться, как и движения, "
-        "принятые контроллером до неё. Проверьте положение станка, подключите "
-        "контроллер и нажмите «Обновить».");
+        "Связь с контроллером станка потеряна: кабель отключён или контроллер выключен. " + what +
+        " Проверьте положение станка, подключите контроллер и нажмите «Обновить».");
+}
+
+void SerialLink::portRemoved(int comNumber) {
+    if (port_.isOpen() && comNumber == state_.connectedPort) connectionLost(std::nullopt);
 }
 
 void SerialLink::connectController() {
@@ -63,6 +72,7 @@ void SerialLink::connectController() {
             window_.setText(ctl::kStatus, "Подключен");
             window_.setFrontColour(ctl::kStatus, colour::kConnected);
             state_.firstPortToTry = n;
+            state_.connectedPort = n;
             // Opening the port reset the board: its own settings hold again.
             state_.controllerAccelerationY = motion::kAcceleration;
             drainUntilQuiet();
@@ -112,6 +122,7 @@ void SerialLink::setStartPosition() {
 
 void SerialLink::close() {
     if (port_.isOpen()) port_.close();
+    state_.connectedPort = 0;
 }
 
 }  // namespace tarvel

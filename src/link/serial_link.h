@@ -1,6 +1,9 @@
 // Finding the controller on the COM ports and keeping its connection.
 #pragma once
 
+#include <optional>
+#include <string_view>
+
 #include "link/connection.h"
 #include "link/line_sender.h"
 #include "platform/serial.h"
@@ -23,10 +26,12 @@ class SerialLink final : public Connection {
     void setStartPosition() override;
     // Closes the port, if one is open (at the end of the program).
     void close();
-    // The controller went away during `line` (a cable pulled): closes the port, shows
-    // "Не подключен", disables the machine controls and tells the operator which line may not
-    // have been carried out. "Обновить" finds the controller again.
-    void connectionLost(std::string_view line);
+    // The controller went away during `line`, or while nothing was being sent (a cable pulled):
+    // closes the port, shows "Не подключен", disables the machine controls and tells the
+    // operator what may not have been carried out. "Обновить" finds the controller again.
+    void connectionLost(std::optional<std::string_view> line);
+    // The system reports the device of COMn removed: the connection is lost when it is ours.
+    void portRemoved(int comNumber);
 
     static constexpr int kLastPort = 256;
     static constexpr int kAnswerWaitMs = 1200;

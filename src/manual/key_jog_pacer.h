@@ -1,5 +1,5 @@
 // A held key repeats about 30 times a second, faster than the machine carries out its 1 mm jogs,
-// and the controller takes 16 moves ahead of the machine: jogging at the keyboard's pace would
+// and the controller takes 15 moves ahead of the machine: jogging at the keyboard's pace would
 // leave the machine moving for most of a second after the key is let go. So a key's jog goes
 // out only once the machine could have carried out the key jog before it; a key-down that comes
 // sooner is kept, in place of one kept before, and goes out at that moment unless another event

@@ -1,6 +1,7 @@
 // The one serial port slot through which the program talks to the motion controller.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -29,5 +30,20 @@ class SerialPort {
     // Text of bytes received on the line, as UTF-8.
     virtual std::string decode(std::string_view bytes) const = 0;
 };
+
+// n of a port named "COMn" (1 to 256), in any case, as the system names the port of a removed
+// device; none for any other name.
+inline std::optional<int> comPortNumber(std::string_view name) {
+    if (name.size() < 4 || name.size() > 6) return std::nullopt;
+    for (std::size_t i = 0; i < 3; ++i)
+        if ((name[i] | 0x20) != "com"[i]) return std::nullopt;
+    int n = 0;
+    for (char c : name.substr(3)) {
+        if (c < '0' || c > '9') return std::nullopt;
+        n = n * 10 + (c - '0');
+    }
+    if (name[3] == '0' || n > 256) return std::nullopt;
+    return n;
+}
 
 }  // namespace tarvel

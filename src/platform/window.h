@@ -15,7 +15,9 @@ struct Rgb {
     friend bool operator==(const Rgb&, const Rgb&) = default;
 };
 
-enum class EventKind { None, KeyDown, Control, Timer, Close };
+// PortRemoved: the system reports the device of a COM port gone (a USB adapter pulled, the
+// controller switched off); some drivers say nothing else, and the port's handle stays "open".
+enum class EventKind { None, KeyDown, Control, Timer, Close, PortRemoved };
 
 enum class ControlEventKind { Clicked, FocusGained, FocusLost, TextChanged, Other };
 
@@ -25,14 +27,18 @@ struct Event {
     ControlId control = -1;                          // control of a control event
     ControlEventKind sub = ControlEventKind::Other;  // what happened to it
     int timer = 0;                                   // number of a timer event
+    int port = 0;                                    // n of the COMn port of a removal
 
     static Event none() { return {}; }
-    static Event keyDown(int key) { return {EventKind::KeyDown, key, -1, {}, 0}; }
+    static Event keyDown(int key) { return {EventKind::KeyDown, key, -1, {}, 0, 0}; }
     static Event controlEvent(ControlId id, ControlEventKind sub) {
-        return {EventKind::Control, 0, id, sub, 0};
+        return {EventKind::Control, 0, id, sub, 0, 0};
     }
-    static Event timerTick(int id) { return {EventKind::Timer, 0, -1, {}, id}; }
-    static Event close() { return {EventKind::Close, 0, -1, {}, 0}; }
+    static Event timerTick(int id) { return {EventKind::Timer, 0, -1, {}, id, 0}; }
+    static Event close() { return {EventKind::Close, 0, -1, {}, 0, 0}; }
+    static Event portRemoved(int comNumber) {
+        return {EventKind::PortRemoved, 0, -1, {}, 0, comNumber};
+    }
     bool isControl(ControlId id, ControlEventKind s) const {
         return kind == EventKind::Control && control == id && sub == s;
     }
@@ -46,8 +52,9 @@ class Window {
     virtual ~Window() = default;
 
     // Loads the fonts, opens the window centred on the screen and creates every control of the
-    // control table in number order. False when the platform could not make the window.
-    virtual bool create() = 0;
+    // control table in number order. Empty when the window stands; else why the platform could
+    // not make it, in the system's words.
+    virtual std::string create() = 0;
     virtual void startTimer(int id, int periodMs) = 0;
 
     virtual std::string text(ControlId id) const = 0;

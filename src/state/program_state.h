@@ -28,6 +28,8 @@ struct ProgramState {
     bool stopRequested = false;
     bool paused = false;
     std::int32_t firstPortToTry = 0;
+    // n of the COMn port open to the controller; 0 while none is.
+    std::int32_t connectedPort = 0;
     // The Y acceleration the controller works with: its own until an "M201 Y" lowers it, and
     // its own again once its port is opened anew (that resets it).
     double controllerAccelerationY = motion::kAcceleration;

@@ -219,9 +219,20 @@ class Program:
             self.process = subprocess.Popen([WINE_EXEC, EXE], env=env, cwd=self.cwd,
                                             stdout=log, stderr=subprocess.STDOUT,
                                             start_new_session=True)
-        self.window = wait_until(self._find_window, "the window titled " + TITLE)
         self.wait_for_start_up = wait_for_start_up
-        wait_until(self._painted, "the window to be drawn")
+        try:
+            self.window = wait_until(self._find_window, "the window titled " + TITLE)
+            wait_until(self._painted, "the window to be drawn")
+        except AssertionError as error:
+            raise AssertionError(str(error) + self._what_the_program_said()) from None
+
+    def _what_the_program_said(self):
+        """The message boxes of a program whose window did not come, as the reason."""
+        try:
+            boxes = self.probe().get("dialogs", [])
+        except AssertionError:
+            return ""
+        return "".join("; the program says: %r" % box["text"] for box in boxes)
 
     def _painted(self):
         if not self._locate_client():

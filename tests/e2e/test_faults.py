@@ -101,8 +101,14 @@ class FaultTest(ProgramTest):
         sim.close()  # the cable is pulled
         dialogs = wait_until(lambda: program.probe()["dialogs"], "the message")
         self.assertIn("Связь с контроллером станка потеряна", dialogs[0]["text"])
-        last = sim.received()[-1].rstrip("\r\n")
-        self.assertIn("«%s»" % last, dialogs[0]["text"])
+        # The line named is the last one the controller took, or the one written after it that
+        # the controller, closing, no longer read.
+        expected = [ZERO, ZERO, "M17\r\n", "G0 Y6 Z15 F3000\r\n"] + worked_example(50)
+        received = sim.received()
+        self.assertEqual(received, expected[:len(received)])
+        named = [line.rstrip("\r\n") for line in expected[len(received) - 1:len(received) + 1]]
+        self.assertTrue(any("«%s»" % line in dialogs[0]["text"] for line in named),
+                        (named, dialogs[0]["text"]))
         self.assertEqual(program.text(STATUS), "Не подключен")
         for number in (RESET, START_POSITION, SECTION_1):
             self.assertFalse(program.control(number)["enabled"], number)

@@ -66,6 +66,16 @@ class LinkTest(ProgramTest):
         wait_until(lambda: program.control(RESET)["enabled"], "СБРОС enabled after СТОП")
         self.assertEqual(sim.received(), [ZERO_LINE])
 
+    def test_xon_xoff_left_on_at_the_port_stops_no_line(self):
+        """A terminal program left XON/XOFF on at the port, and the controller's first reply
+        holds an XOFF byte: the lines after it still reach the controller."""
+        sim = self.simulator(3, "--xon-xoff")
+        program = self.start()
+        wait_until(lambda: sim.received() == [ZERO_LINE], "the zeroing line")
+        wait_until(lambda: program.control(RESET)["enabled"], "the zeroing line answered")
+        self.send_typed("M17")
+        wait_until(lambda: sim.received()[1:] == ["M17\r\n"], "the line after the XOFF byte")
+
     def test_the_window_answers_during_a_long_search(self):
         """Six ports that open but never answer make a search of over 7 s, longer than the 5 s
         after which Windows takes a window that answers nothing for hung: every time the window

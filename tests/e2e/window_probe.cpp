@@ -2,7 +2,8 @@
 // now: where its client area lies on the screen and how large it is, and the window's frame; for
 // every control its rectangle in the client area, text, position (progress bars and
 // trackbars), enabled and visible state; which control has the keyboard focus; and the message
-// boxes the window has open, with their texts and buttons in screen coordinates.
+// boxes the window has open, with their texts and buttons in screen coordinates. Without the
+// window, only the message boxes that belong to no window (a start that failed says why in one).
 //
 // It runs as a process of its own, so texts are asked for with WM_GETTEXT (GetWindowText does
 // not ask another process's edit controls), each with a time-out so a busy program cannot hold
@@ -148,7 +149,13 @@ int main() {
     SetProcessDPIAware();
     HWND main = FindWindowW(kMainClass, nullptr);
     if (!main) {
-        std::puts("null");
+        // A program that could not make its window says why in a message box of its own.
+        Dialogs dialogs{nullptr, {}};
+        EnumWindows(collectDialog, reinterpret_cast<LPARAM>(&dialogs));
+        std::string out = "{\"dialogs\": [";
+        for (std::size_t i = 0; i < dialogs.found.size(); ++i)
+            out += (i ? ", " : "") + dialogJson(dialogs.found[i]);
+        std::puts((out + "]}").c_str());
         return 1;
     }
     POINT origin{0, 0};

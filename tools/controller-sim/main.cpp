@@ -3,7 +3,7 @@
 // It offers the terminal's slave side under a stable path (a symlink); when a program opens it,
 // it sends the controller's identification text, then answers every line with "ok" and logs
 // each line with a timestamp. Options make it misbehave on purpose, for tests. With --planner it
-// answers as the real controller does instead: a queue of 16 moves carried out in real time.
+// answers as the real controller does instead: a queue of 15 moves carried out in real time.
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
@@ -40,6 +40,9 @@ struct Options {
     bool wrongIdentification = false;
     int identificationBytes = -1;  // send only this many bytes of the text
     bool planner = false;          // the real controller's queue, pace and answers
+    // The line left with XON/XOFF on, as a terminal program leaves it, and an XOFF byte in the
+    // first reply: a program that keeps the setting can write nothing after it.
+    bool xonXoff = false;
 };
 
 volatile sig_atomic_t stopping = 0;
@@ -59,7 +62,7 @@ void usage() {
                  "       [--split-ok] [--noise N] [--busy N] [--zero-byte] [--slow-id MS]\n"
                  "       [--id-delay-ms N] [--first-delay-ms N]\n"
                  "       [--silent-after-m112] [--no-id] [--wrong-id]\n"
-                 "       [--id-bytes N]\n"
+                 "       [--id-bytes N] [--xon-xoff]\n"
                  "   or: controller-sim --link PATH [--log FILE] --planner\n");
     std::exit(2);
 }
@@ -104,6 +107,8 @@ Options parse(int argc, char** argv) {
             o.identificationBytes = std::atoi(value());
         else if (a == "--planner")
             o.planner = true;
+        else if (a == "--xon-xoff")
+            o.xonXoff = true;
         else
             usage();
     }
@@ -199,7 +204,11 @@ class Simulator final : public controller_sim::ControllerHost {
         // Until its slave side has been opened once, a master reports no hang-up: open and close
         // it here, so that the next open is the program's and shows.
         const int probe = ::open(slave, O_RDWR | O_NOCTTY);
-        if (probe >= 0) ::close(probe);
+        if (probe >= 0) {
+            // The terminal keeps its settings from one opening to the next, as a COM port does.
+            if (o_.xonXoff) leaveXonXoffOn(probe);
+            ::close(probe);
+        }
         unlink(o_.link.c_str());
         if (symlink(slave, o_.link.c_str()) != 0) {
             std::perror("controller-sim: symlink");
@@ -216,6 +225,13 @@ class Simulator final : public controller_sim::ControllerHost {
     }
 
   private:
+    static void leaveXonXoffOn(int slave) {
+        termios t{};
+        if (tcgetattr(slave, &t) != 0) return;
+        t.c_iflag |= IXON;
+        tcsetattr(slave, TCSANOW, &t);
+    }
+
     // The master reports a hang-up while no program holds the slave side open.
     bool slaveOpen() {
         pollfd p{master_, POLLIN, 0};
@@ -315,6 +331,7 @@ class Simulator final : public controller_sim::ControllerHost {
             sleepMs(5);
         }
         if (o_.zeroByte) writeAll(master_, std::string_view("echo:\0", 6));
+        if (o_.xonXoff && answered_ == 1) writeAll(master_, "echo:\x13\n");
         if (o_.splitOk) {
             writeAll(master_, "o");
             sleepMs(30);

@@ -15,7 +15,8 @@ bool reportsFocus(ControlId id) {
 
 }  // namespace
 
-bool MemoryWindow::create() {
+std::string MemoryWindow::create() {
+    if (!createFailure.empty()) return createFailure;
     controls.clear();
     for (const ControlSpec& row : controlTable()) {
         MemoryControl c;
@@ -26,7 +27,7 @@ bool MemoryWindow::create() {
         controls.push_back(c);
     }
     created = true;
-    return true;
+    return {};
 }
 
 void MemoryWindow::setText(ControlId id, std::string_view text) {
@@ -127,6 +128,10 @@ void MemoryWindow::idle(int waits) {
 
 void MemoryWindow::tick() {
     step([this] { pending_.push_back(Event::timerTick(123)); });
+}
+
+void MemoryWindow::removePort(int comNumber) {
+    step([this, comNumber] { pending_.push_back(Event::portRemoved(comNumber)); });
 }
 
 void MemoryWindow::close() {

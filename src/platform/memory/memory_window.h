@@ -33,7 +33,7 @@ struct MemoryControl {
 
 class MemoryWindow : public Window {
   public:
-    bool create() override;
+    std::string create() override;
     void startTimer(int id, int periodMs) override { timers[id] = periodMs; }
     std::string text(ControlId id) const override { return controls.at(id).text; }
     void setText(ControlId id, std::string_view text) override;
@@ -55,6 +55,8 @@ class MemoryWindow : public Window {
     void idle(int waits);  // waits that find no event
     void tick();           // timer 123
     void close();
+    // The system reports the device of COMn removed.
+    void removePort(int comNumber);
     // A key-down at a moment of the clock, for the first wait that reaches it; later than the
     // scripted steps, in the order given.
     void keyAt(std::int64_t atMs, int virtualKey) { timed_.push_back({atMs, virtualKey}); }
@@ -81,6 +83,8 @@ class MemoryWindow : public Window {
     bool keepLogs = true;
 
     bool created = false;
+    // What create() fails with, when set: the window is then not made.
+    std::string createFailure;
     std::vector<MemoryControl> controls;
     std::map<int, int> timers;
     std::vector<std::string> messages;

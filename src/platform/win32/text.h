@@ -8,5 +8,8 @@ namespace tarvel::win32 {
 
 std::wstring widen(std::string_view utf8);
 std::string narrow(std::wstring_view utf16);
+// The system's own words for an error code (GetLastError), in the system's language, with the
+// code itself: "Недостаточно памяти (код 8)".
+std::string systemMessage(unsigned long error);
 
 }  // namespace tarvel::win32

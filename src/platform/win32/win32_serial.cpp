@@ -1,33 +1,19 @@
 #include "platform/win32/win32_serial.h"
 
-#include <algorithm>
-#include <iterator>
 #include <string>
 
+#include "platform/win32/port_settings.h"
 #include "platform/win32/text.h"
 
 namespace tarvel::win32 {
-namespace {
 
-// What a call on an open port fails with once its device is gone: USB serial drivers answer
-// with these when the adapter is pulled or the device switched off, Wine with ERROR_NOT_READY
-// when the other end of its pseudo-terminal has closed. Line errors (framing, overrun) come as
-// flags of ClearCommError, never as a failure.
-constexpr DWORD kDeviceGoneErrors[] = {
-    ERROR_ACCESS_DENIED, ERROR_BAD_COMMAND,       ERROR_DEVICE_REMOVED,       ERROR_GEN_FAILURE,
-    ERROR_NOT_READY,     ERROR_OPERATION_ABORTED, ERROR_DEVICE_NOT_CONNECTED,
-};
-
-bool deviceGoneError(DWORD error) {
-    return std::find(std::begin(kDeviceGoneErrors), std::end(kDeviceGoneErrors), error) !=
-           std::end(kDeviceGoneErrors);
-}
-
-}  // namespace
-
+// Any call that fails on an open port means its device is gone: USB serial drivers each report
+// a pulled cable with another error (FTDI ERROR_OPERATION_ABORTED, CH340 ERROR_ACCESS_DENIED,
+// PL2303 ERROR_BAD_COMMAND, Bluetooth ERROR_DEVICE_REMOVED, Wine ERROR_NOT_READY), and with no
+// abort on error, line errors (framing, overrun) come only as flags of ClearCommError.
 template <typename T>
 T Win32SerialPort::failed(T result) {
-    if (deviceGoneError(GetLastError())) gone_ = true;
+    gone_ = true;
     return result;
 }
 
@@ -38,27 +24,18 @@ bool Win32SerialPort::open(std::string_view name) {
                                 OPEN_EXISTING, 0, nullptr));
     if (!port) return false;
     HANDLE h = port.get();
-    SetupComm(h, 255, 255);  // a hint only; drivers may keep their own sizes
+    // Only a hint: drivers may keep their own sizes, and nothing here depends on them (every
+    // read takes what is waiting), so a refusal is no reason to pass the port over.
+    SetupComm(h, 255, 255);
 
-    DCB dcb{};
-    dcb.DCBlength = sizeof dcb;
-    if (!GetCommState(h, &dcb)) return false;
-    dcb.BaudRate = 115200;
-    dcb.ByteSize = 8;
-    dcb.Parity = NOPARITY;
-    dcb.fParity = 1;
-    dcb.StopBits = ONESTOPBIT;
-    dcb.fOutxCtsFlow = 0;
-    dcb.fRtsControl = RTS_CONTROL_DISABLE;
-    if (!SetCommState(h, &dcb)) return false;
-    // Reads wait for every byte asked for; writes give up after 10 ms plus 100 ms a byte.
-    COMMTIMEOUTS timeouts{};
-    timeouts.ReadIntervalTimeout = 0;
-    timeouts.ReadTotalTimeoutMultiplier = 0;
-    timeouts.ReadTotalTimeoutConstant = 0;
-    timeouts.WriteTotalTimeoutMultiplier = 100;
-    timeouts.WriteTotalTimeoutConstant = 10;
-    SetCommTimeouts(h, &timeouts);
+    DCB found{};
+    found.DCBlength = sizeof found;
+    if (!GetCommState(h, &found)) return false;
+    DCB settings = controllerLineSettings(found);
+    if (!SetCommState(h, &settings)) return false;
+    // Without its time-outs a read could hold the window for ever.
+    COMMTIMEOUTS timeouts = controllerTimeouts();
+    if (!SetCommTimeouts(h, &timeouts)) return false;
     handle_ = std::move(port);
     return true;
 }

@@ -24,7 +24,7 @@ class Win32SerialPort final : public SerialPort {
     std::string decode(std::string_view bytes) const override;
 
   private:
-    // Notes a failed call whose error says the device is gone; returns `result`.
+    // Notes that a call on the open port failed: its device is gone. Returns `result`.
     template <typename T>
     T failed(T result);
 

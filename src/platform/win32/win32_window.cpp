@@ -1,9 +1,11 @@
 #include "platform/win32/win32_window.h"
 
 #include <commctrl.h>
+#include <dbt.h>
 
 #include <algorithm>
 
+#include "platform/serial.h"
 #include "platform/win32/text.h"
 #include "platform/win32/win32_clock.h"
 
@@ -107,21 +109,44 @@ bool isEdit(ControlKind kind) {
 Win32Window::Win32Window(HINSTANCE instance) : instance_(instance) {}
 
 Win32Window::~Win32Window() {
-    // Controls go with their parent; the fonts and brushes outlive both.
+    // Controls go with their parent; the fonts and brushes outlive both, and the class, whose
+    // background brush is ours, goes with them.
     hwnd_ = nullptr;
     window_.reset();
+    if (classRegistered_) UnregisterClassW(kClassName, instance_);
 }
 
-bool Win32Window::create() {
+std::string Win32Window::create() {
     INITCOMMONCONTROLSEX common{sizeof(INITCOMMONCONTROLSEX),
                                 ICC_STANDARD_CLASSES | ICC_PROGRESS_CLASS | ICC_BAR_CLASSES};
-    InitCommonControlsEx(&common);
+    if (!InitCommonControlsEx(&common)) return failure("общие элементы управления не загружены");
     const Screen screen = primaryScreen();
     const WindowPlacement placement = placeMainWindow(screen);
     scale_ = placement.scale;
     fonts_ = loadFonts(scale_, screen.dpi);
     panelBrush_.reset(CreateSolidBrush(toColorRef(colour::kPanel)));
+    if (!registerClass()) return failure("класс окна не зарегистрирован");
 
+    const Rect& at = placement.window;
+    HWND hwnd = CreateWindowExW(0, kClassName, kTitle, kWindowStyle, at.x, at.y, at.width,
+                                at.height, nullptr, nullptr, instance_, this);
+    if (!hwnd) return failure("главное окно не создано");
+    window_.reset(hwnd);
+    hwnd_ = hwnd;
+
+    const auto& table = controlTable();
+    for (ControlId id = 0; id < kControlCount; ++id) {
+        controls_[static_cast<std::size_t>(id)] =
+            createControl(id, table[static_cast<std::size_t>(id)]);
+        if (!controls_[static_cast<std::size_t>(id)])
+            return failure("элемент окна " + std::to_string(id) + " не создан");
+    }
+    ShowWindow(hwnd, SW_SHOWNORMAL);
+    UpdateWindow(hwnd);
+    return {};
+}
+
+bool Win32Window::registerClass() {
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof wc;
     wc.lpfnWndProc = windowProc;
@@ -134,24 +159,12 @@ bool Win32Window::create() {
     wc.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
     wc.hbrBackground = panelBrush_.get();
     wc.lpszClassName = kClassName;
-    if (!RegisterClassExW(&wc)) return false;
+    classRegistered_ = RegisterClassExW(&wc) != 0;
+    return classRegistered_;
+}
 
-    const Rect& at = placement.window;
-    HWND hwnd = CreateWindowExW(0, kClassName, kTitle, kWindowStyle, at.x, at.y, at.width,
-                                at.height, nullptr, nullptr, instance_, this);
-    if (!hwnd) return false;
-    window_.reset(hwnd);
-    hwnd_ = hwnd;
-
-    const auto& table = controlTable();
-    for (ControlId id = 0; id < kControlCount; ++id) {
-        controls_[static_cast<std::size_t>(id)] =
-            createControl(id, table[static_cast<std::size_t>(id)]);
-        if (!controls_[static_cast<std::size_t>(id)]) return false;
-    }
-    ShowWindow(hwnd, SW_SHOWNORMAL);
-    UpdateWindow(hwnd);
-    return true;
+std::string Win32Window::failure(const std::string& what) const {
+    return what + ": " + systemMessage(GetLastError());
 }
 
 HWND Win32Window::createControl(ControlId id, const ControlSpec& row) {
@@ -373,6 +386,9 @@ LRESULT Win32Window::handle(UINT message, WPARAM wParam, LPARAM lParam) {
             // Only the main loop ends the program; the window stays until shut-down.
             events_.push_back(Event::close());
             return 0;
+        case WM_DEVICECHANGE:
+            if (wParam == DBT_DEVICEREMOVECOMPLETE) noteRemovedPort(lParam);
+            return TRUE;
         case WM_CTLCOLORSTATIC:
             return colourLabel(reinterpret_cast<HWND>(lParam), reinterpret_cast<HDC>(wParam));
         case WM_CTLCOLORBTN:
@@ -380,6 +396,16 @@ LRESULT Win32Window::handle(UINT message, WPARAM wParam, LPARAM lParam) {
         default:
             return DefWindowProcW(hwnd, message, wParam, lParam);
     }
+}
+
+// Every top-level window hears of a COM port whose device went away: the only sign some drivers
+// give of a pulled cable, and one that comes while the program is idle too.
+void Win32Window::noteRemovedPort(LPARAM lParam) {
+    const auto* header = reinterpret_cast<const DEV_BROADCAST_HDR*>(lParam);
+    if (!header || header->dbch_devicetype != DBT_DEVTYP_PORT) return;
+    const auto* port = reinterpret_cast<const DEV_BROADCAST_PORT_W*>(header);
+    if (const std::optional<int> n = comPortNumber(narrow(port->dbcp_name)))
+        events_.push_back(Event::portRemoved(*n));
 }
 
 LRESULT Win32Window::colourLabel(HWND control, HDC dc) {

@@ -23,7 +23,7 @@ class Win32Window final : public Window {
     Win32Window(const Win32Window&) = delete;
     Win32Window& operator=(const Win32Window&) = delete;
 
-    bool create() override;
+    std::string create() override;
     void startTimer(int id, int periodMs) override;
     std::string text(ControlId id) const override;
     void setText(ControlId id, std::string_view text) override;
@@ -42,10 +42,14 @@ class Win32Window final : public Window {
   private:
     static LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
+    bool registerClass();
+    // What create() says when a step failed: the step and the system's reason.
+    std::string failure(const std::string& what) const;
     HWND createControl(ControlId id, const ControlSpec& row);
     std::optional<ControlId> idOf(HWND hwnd) const;
     bool belongsToWindow(HWND hwnd) const;
     LRESULT colourLabel(HWND control, HDC dc);
+    void noteRemovedPort(LPARAM lParam);
     void moveFocus(bool backwards);
     // Delivers pending messages until one of them yields an event.
     void pumpMessages();
@@ -57,6 +61,7 @@ class Win32Window final : public Window {
     void paintProgress(bool all);
 
     HINSTANCE instance_;
+    bool classRegistered_ = false;
     UniqueWindow window_;
     HWND hwnd_ = nullptr;
     std::array<HWND, kControlCount> controls_{};

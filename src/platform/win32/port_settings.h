@@ -1,0 +1,20 @@
+// The line settings of the controller's port, made ours from the first byte. Windows keeps
+// whatever the last program set on a port (or the driver's defaults), so a handshake, an abort
+// on error or a DTR held low left behind by a terminal program would still be in force.
+#pragma once
+
+#include <windows.h>
+
+namespace tarvel::win32 {
+
+// The settings to apply to a port whose present ones are `found`: 115200 baud, 8 data bits,
+// no parity, one stop bit, no handshake of any kind, DTR on (raising it resets the board, whose
+// start-up text identifies it), no abort on error, bytes passed through untouched. Only the
+// driver's buffer limits for a handshake nobody uses are kept.
+DCB controllerLineSettings(const DCB& found);
+
+// Reads return only when every byte asked for has arrived; writes give up after 10 ms plus
+// 100 ms a byte.
+COMMTIMEOUTS controllerTimeouts();
+
+}  // namespace tarvel::win32
