@@ -10,7 +10,7 @@ PACKAGES=(
   cmake make g++ googletest libgtest-dev clang-format clang libclang-rt-14-dev
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
   wine wine64 xvfb xdotool x11-utils imagemagick
-  fonts-wine fonts-dejavu-core fonts-liberation python3
+  fonts-wine fonts-dejavu-core fonts-liberation python3 chromium poppler-utils
 )
 
 install_missing() {

@@ -5,7 +5,9 @@
 #include "platform/console.h"
 
 int main(int argc, char** argv) {
+    const std::vector<std::string> args = tarvel::commandLineArguments(argc, argv);
+    if (args.size() == 1 && tarvel::startedWithoutConsole())
+        return tarvel::plan::runFromExplorer(args.front(), tarvel::desktop());
     tarvel::prepareStandardOutput();
-    return tarvel::plan::runPlanTool(tarvel::commandLineArguments(argc, argv), std::cout,
-                                     std::cerr);
+    return tarvel::plan::runPlanTool(args, std::cout, std::cerr);
 }

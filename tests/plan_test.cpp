@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "fakes/app_fixture.h"
+#include "plan/plan_report.h"
 #include "plan/plan_tool.h"
 #include "plan/plan_work.h"
 #include "profile/profile_file.h"
@@ -98,6 +99,116 @@ TEST(PlanTool, RefusesWhatTheProgramWouldRefuse) {
         EXPECT_NE(err.str().find(c.why), std::string::npos) << c.name << ": " << err.str();
     }
     std::filesystem::remove(refused);
+}
+
+// Each option through the tool's command line: what it sets shows in what is printed; a bad value
+// or an unknown option prints no plan, says what is wrong and how the command line goes.
+TEST(PlanTool, TheCommandLine) {
+    const auto path = writeFile("tarvel-plan-options.tpf", profileOf(kThreeSlots, 7)).string();
+    const auto seconds = [](const plan::Options& o) {
+        return "Машинное время, с: " +
+               plan::decimalSeconds(plan::planWork(profileOf(kThreeSlots, 7), o).seconds()) + "\n";
+    };
+    ASSERT_NE(seconds({5, 1}), seconds({std::nullopt, 1}));
+    const struct {
+        std::vector<std::string> args;
+        int status;
+        std::string printed;  // in what goes to standard output (nothing when refused)
+        std::string said;     // in what goes to standard error
+    } cases[] = {
+        {{path, "--seconds"}, 0, seconds({std::nullopt, 1}), ""},
+        {{path, "--speed", "5", "--seconds"}, 0, seconds({5, 1}), ""},
+        {{"--seconds", "--speed", "10", path}, 0, seconds({10, 1}), ""},
+        {{path, "--power", "4", "--gcode"}, 0, "G0 Z0 F12000\r\n", ""},
+        {{path, "--power", "4"}, 0, "Мощность кернения                     4\n", ""},
+        {{path, "--speed", "3"}, 0, "Скорость намотки                      3\n", ""},
+        // Equal slots in one group; angles to two decimals.
+        {{path}, 0, "Пазы 1–3, в каждом:\n  Секция 1: витков: 2,", ""},
+        {{path}, 0, "поворот витка: от 5.71° до -125.71°\n", ""},
+        {{path, "--speed", "0"}, 2, "", "«--speed 0»: нужно число от 1 до 10"},
+        {{path, "--speed", "11"}, 2, "", "«--speed 11»: нужно число от 1 до 10"},
+        {{path, "--speed", "x"}, 2, "", "«--speed x»: нужно число от 1 до 10"},
+        {{path, "--power"}, 2, "", "«--power»: нужно число от 1 до 10"},
+        {{path, "--colour", "red"}, 2, "", "«--colour»: неизвестный ключ"},
+        {{path, path}, 2, "", "второй профиль"},
+        {{path, "--gcode", "--seconds"}, 2, "", "вместе"},
+        {{"--seconds"}, 2, "", "не указан профиль"},
+    };
+    for (const auto& c : cases) {
+        std::ostringstream out, err;
+        const std::string command = ::testing::PrintToString(c.args);
+        EXPECT_EQ(plan::runPlanTool(c.args, out, err), c.status) << command << err.str();
+        if (c.status != 0) {
+            EXPECT_EQ(out.str(), "") << command;
+            EXPECT_NE(err.str().find("[--speed 1-10] [--power 1-10]"), std::string::npos)
+                << command;
+        }
+        EXPECT_NE(out.str().find(c.printed), std::string::npos)
+            << command << out.str().substr(0, 80);
+        EXPECT_NE(err.str().find(c.said), std::string::npos) << command << err.str();
+    }
+    std::filesystem::remove(path);
+}
+
+// Started from Explorer: the page beside the profile, or in the temporary folder when it cannot
+// go there, opened in the browser; whatever goes wrong, in a message.
+TEST(PlanTool, StartedFromExplorer) {
+    struct FakeDesktop : Desktop {
+        bool open(const std::string& path, std::string& why) override {
+            opened.push_back(path);
+            why = "нет программы для этого файла";
+            return opens;
+        }
+        void tell(const std::string& message) override { told.push_back(message); }
+        bool opens = true;
+        std::vector<std::string> opened, told;
+    };
+    namespace fs = std::filesystem;
+    const fs::path folder = fs::temp_directory_path() / "tarvel-plan-explorer";
+    fs::remove_all(folder);
+    fs::create_directories(folder / "blocked.html");  // no page can be written in its place
+    std::ofstream(folder / "work.tpf", std::ios::binary) << profileOf(kThreeSlots, 7);
+    std::ofstream(folder / "blocked.tpf", std::ios::binary) << profileOf(kThreeSlots, 7);
+    testing::Fields noDiameter = kThreeSlots;
+    noDiameter[1].second = noDiameter[4].second = "0";
+    std::ofstream(folder / "refused.tpf", std::ios::binary) << profileOf(noDiameter, 7);
+    const fs::path fallback = fs::temp_directory_path() / "blocked.html";
+    const struct {
+        const char* profile;
+        bool opens;
+        int status;
+        fs::path page;     // written and opened; empty: none
+        const char* told;  // in the message; null: none
+    } cases[] = {
+        {"work.tpf", true, 0, folder / "work.html", nullptr},
+        {"blocked.tpf", true, 0, fallback, nullptr},
+        {"work.tpf", false, 2, folder / "work.html", "но открыть его не удалось: нет программы"},
+        {"refused.tpf", true, 2, {}, "«ДИАМЕТР МАГНИТОПРОВОДА»"},
+        {"missing.tpf", true, 2, {}, "не прочитан: файл не найден"},
+    };
+    for (const auto& c : cases) {
+        FakeDesktop desktop;
+        desktop.opens = c.opens;
+        fs::remove(folder / "work.html");
+        fs::remove(fallback);
+        EXPECT_EQ(plan::runFromExplorer((folder / c.profile).string(), desktop), c.status)
+            << c.profile;
+        if (c.page.empty()) {
+            EXPECT_TRUE(desktop.opened.empty()) << c.profile;
+        } else {
+            EXPECT_EQ(desktop.opened, std::vector<std::string>{c.page.string()}) << c.profile;
+            std::ifstream page(c.page, std::ios::binary);
+            std::string head(15, '\0');
+            page.read(head.data(), 15);
+            EXPECT_EQ(head, "<!DOCTYPE html>") << c.profile;
+        }
+        ASSERT_EQ(desktop.told.size(), c.told ? 1u : 0u) << c.profile;
+        if (c.told) {
+            EXPECT_NE(desktop.told[0].find(c.told), std::string::npos) << desktop.told[0];
+        }
+    }
+    fs::remove(fallback);
+    fs::remove_all(folder);
 }
 
 // One slot, one section of no turns, no bars, at L 6 (the stroke starts at Y 0), depth 10

@@ -9,10 +9,6 @@
 namespace tarvel::plan {
 namespace {
 
-std::string number(double value) {
-    return FormatReal(static_cast<float>(value));
-}
-
 std::string padded(std::string_view caption, std::size_t width) {
     std::string text(caption);
     // Cyrillic letters take two bytes: pad by letters, not bytes.
@@ -31,13 +27,8 @@ std::string stepLine(const Step& s) {
         case Step::Kind::Section:
             return "  Секция " + FormatInteger(s.section) + ": витков: " + FormatInteger(s.turns) +
                    ", " + text;
-        case Step::Kind::Next: {
-            std::string lines;
-            for (const std::string& l : s.shown)
-                lines += (lines.empty() ? "" : " | ") + l.substr(0, l.find('\r'));
-            return "  ДАЛЕЕ: " + (lines.empty() ? std::string("ничего не отправлено") : lines) +
-                   " (время: " + formatSeconds(s.seconds) + ")";
-        }
+        case Step::Kind::Next:
+            return "  ДАЛЕЕ: " + nextLines(s) + " (время: " + formatSeconds(s.seconds) + ")";
         case Step::Kind::Staking:
             return "Кернение: " + text;
     }
@@ -55,25 +46,62 @@ void appendValues(const Plan& p, std::string& out) {
         out += "  " + padded(f.caption, 38) + padded("«" + f.text + "»", 12) + f.reading + "\n";
     out += "  " + padded("Скорость намотки", 38) + FormatInteger(p.speed) + "\n";
     out += "  " + padded("Мощность кернения", 38) + FormatInteger(p.power) + "\n\n";
-    out += "Секций в пазу: " + FormatInteger(p.sectionCount) +
-           "; пазов: " + FormatInteger(p.slots) + "; шаг паза: " + number(p.slotPitch) + "°\n";
-    const SectionGeometry& g = p.geometry;
-    out += "Ход по длине: от " + FormatInteger(g.yStart) + " до " + FormatInteger(g.yEnd) +
-           " мм; заглубление: " + number(g.dipDepth) + " мм (глубина паза " +
-           number(p.parameters.slotDepth) + " мм); поворот витка: от " + number(g.eStart) +
-           "° до " + number(g.eThrow) + "°\n\n";
-}
-
-void appendModel(std::string& out) {
-    out += "Модель движения: каждое движение — трапеция от покоя до покоя; ускорение " +
-           number(motion::kAcceleration) + " ед/с² (по Y — заданное последним M201 Y, не более " +
-           number(motion::kAcceleration) + "); подача не более " + number(motion::kMaxSpeedYZ) +
-           " мм/с по Y и Z и " + number(motion::kMaxSpeedE) + " °/с по E; очередь контроллера " +
-           FormatInteger(motion::kQueueMoves) +
-           " движений. Настоящий контроллер сопрягает движения и не медленнее этой оценки.\n";
+    for (const std::string& line : geometryLines(p))
+        out += line + "\n";
+    out += "\n";
 }
 
 }  // namespace
+
+std::string shortNumber(double value) {
+    if (!std::isfinite(value)) return FormatReal(static_cast<float>(value));
+    char text[64];
+    std::snprintf(text, sizeof text, "%.2f", value);
+    std::string out = text;
+    while (out.back() == '0')
+        out.pop_back();
+    if (out.back() == '.') out.pop_back();
+    return out == "-0" ? "0" : out;
+}
+
+std::string slotsCaption(const SlotGroup& group) {
+    if (group.slots() == 1) return "Паз " + FormatInteger(group.firstSlot);
+    return "Пазы " + FormatInteger(group.firstSlot) + "–" + FormatInteger(group.lastSlot);
+}
+
+std::string minutesAndSeconds(double seconds) {
+    const auto whole = static_cast<long long>(std::llround(seconds));
+    const std::string s = FormatInteger(whole % 60);
+    return FormatInteger(whole / 60) + ":" + (s.size() < 2 ? "0" : "") + s;
+}
+
+std::vector<std::string> geometryLines(const Plan& p) {
+    const SectionGeometry& g = p.geometry;
+    return {"Секций в пазу: " + FormatInteger(p.sectionCount) + "; пазов: " +
+                FormatInteger(p.slots) + "; шаг паза: " + shortNumber(p.slotPitch) + "°",
+            "Ход по длине: от " + FormatInteger(g.yStart) + " до " + FormatInteger(g.yEnd) +
+                " мм; заглубление: " + shortNumber(g.dipDepth) + " мм (глубина паза " +
+                shortNumber(p.parameters.slotDepth) + " мм); поворот витка: от " +
+                shortNumber(g.eStart) + "° до " + shortNumber(g.eThrow) + "°"};
+}
+
+std::string modelNote() {
+    return "Модель движения: каждое движение — трапеция от покоя до покоя; ускорение " +
+           shortNumber(motion::kAcceleration) +
+           " ед/с² (по Y — заданное последним M201 Y, не более " +
+           shortNumber(motion::kAcceleration) + "); подача не более " +
+           shortNumber(motion::kMaxSpeedYZ) + " мм/с по Y и Z и " +
+           shortNumber(motion::kMaxSpeedE) + " °/с по E; очередь контроллера " +
+           FormatInteger(motion::kQueueMoves) +
+           " движений. Настоящий контроллер сопрягает движения и не медленнее этой оценки.";
+}
+
+std::string nextLines(const Step& next) {
+    std::string lines;
+    for (const std::string& l : next.shown)
+        lines += (lines.empty() ? "" : " | ") + l.substr(0, l.find('\r'));
+    return lines.empty() ? "ничего не отправлено" : lines;
+}
 
 std::string decimalSeconds(double seconds) {
     char text[64];
@@ -112,15 +140,21 @@ std::vector<std::string> planWarnings(const Plan& p) {
 std::string planReport(const Plan& p, std::string_view profileName) {
     std::string out = "План работы по профилю «" + std::string(profileName) + "»\n\n";
     appendValues(p, out);
-    for (const Step& s : p.steps) {
-        if (s.kind == Step::Kind::Section && s.section == 1)
-            out += "Паз " + FormatInteger(s.slot) + "\n";
-        out += stepLine(s) + "\n";
+    if (const Step* start = stepOf(p, Step::Kind::StartPosition)) out += stepLine(*start) + "\n";
+    for (const SlotGroup& group : slotGroups(p)) {
+        out += slotsCaption(group) + (group.slots() > 1 ? ", в каждом:" : "") + "\n";
+        for (const Step* s : group.steps)
+            out += stepLine(*s) + "\n";
+        if (group.slots() > 1)
+            out += "  Всего за " + FormatInteger(group.slots()) +
+                   " пазов: строк: " + FormatInteger(group.lines) +
+                   ", время: " + formatSeconds(group.seconds) + "\n";
     }
+    if (const Step* staking = stepOf(p, Step::Kind::Staking)) out += stepLine(*staking) + "\n";
     out += "\nИтого: строк: " + FormatInteger(p.lines()) +
            ", машинное время: " + formatSeconds(p.seconds()) + " (" + minutes(p.seconds()) +
            ")\n\n";
-    appendModel(out);
+    out += modelNote() + "\n";
     const std::vector<std::string> warnings = planWarnings(p);
     if (!warnings.empty()) {
         out += "\nПредупреждения\n";

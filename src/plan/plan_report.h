@@ -21,5 +21,17 @@ std::string planReport(const Plan& plan, std::string_view profileName);
 // Seconds with three decimals, "." whatever the locale; and the same with its unit.
 std::string decimalSeconds(double seconds);
 std::string formatSeconds(double seconds);
+// Whole minutes and seconds: "7:53".
+std::string minutesAndSeconds(double seconds);
+// An angle or a length to at most two decimals, "." whatever the locale: "5.71", "-4", "30".
+std::string shortNumber(double value);
+// "Паз 3", "Пазы 1–12".
+std::string slotsCaption(const SlotGroup& group);
+// The layout and the geometry of the work, a sentence a line.
+std::vector<std::string> geometryLines(const Plan& plan);
+// How the machine time is reckoned.
+std::string modelNote();
+// What ДАЛЕЕ sent: its lines, or that it sent nothing.
+std::string nextLines(const Step& next);
 
 }  // namespace tarvel::plan

@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "numtext/numtext.h"
+#include "plan/plan_page.h"
 #include "plan/plan_report.h"
 #include "plan/plan_svg.h"
 #include "plan/plan_work.h"
@@ -19,17 +20,34 @@ constexpr int kRefused = 2;
 constexpr std::uintmax_t kLargestProfile = 64u << 20;
 
 constexpr const char* kUsage =
-    "usage: tarvel-plan PROFILE [--gcode | --seconds] [--speed N] [--power N] [--svg FILE]\n";
+    "usage: tarvel-plan PROFILE [--gcode | --seconds] [--speed 1-10] [--power 1-10] [--svg FILE]\n"
+    "                   [--html FILE]\n";
 
 struct Request {
     std::string profile;
     enum class Output { Report, Gcode, Seconds } output = Output::Report;
     Options options;
     std::optional<std::string> svg;
+    std::optional<std::string> html;
 };
+
+// A request, or what is wrong with the command line.
+struct Parsed {
+    std::optional<Request> request;
+    std::string problem;
+};
+
+Parsed wrong(std::string problem) {
+    return {std::nullopt, std::move(problem)};
+}
 
 std::filesystem::path pathOf(const std::string& utf8) {
     return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
+}
+
+std::string utf8Of(const std::filesystem::path& path) {
+    const std::u8string text = path.u8string();
+    return std::string(text.begin(), text.end());
 }
 
 // A setting between 1 and 10, as the sliders have it.
@@ -41,28 +59,35 @@ std::optional<int> sliderValue(const std::string& text) {
     return value >= 1 && value <= 10 ? std::optional<int>(value) : std::nullopt;
 }
 
-std::optional<Request> parse(const std::vector<std::string>& args) {
+Parsed parse(const std::vector<std::string>& args) {
     Request r;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
         const bool hasValue = i + 1 < args.size();
         if (a == "--gcode" || a == "--seconds") {
-            if (r.output != Request::Output::Report) return std::nullopt;
+            if (r.output != Request::Output::Report) return wrong("«--gcode» и «--seconds» вместе");
             r.output = a == "--gcode" ? Request::Output::Gcode : Request::Output::Seconds;
-        } else if ((a == "--speed" || a == "--power") && hasValue) {
-            const std::optional<int> value = sliderValue(args[++i]);
-            if (!value) return std::nullopt;
-            (a == "--speed" ? r.options.speed : r.options.power) = *value;
-        } else if (a == "--svg" && hasValue) {
-            r.svg = args[++i];
+        } else if (a == "--speed" || a == "--power") {
+            const std::optional<int> value = hasValue ? sliderValue(args[++i]) : std::nullopt;
+            if (!value)
+                return wrong("«" + a + (hasValue ? " " + args[i] : "") +
+                             "»: нужно число от 1 до 10");
+            if (a == "--speed")
+                r.options.speed = *value;
+            else
+                r.options.power = *value;
+        } else if ((a == "--svg" || a == "--html") && hasValue) {
+            (a == "--svg" ? r.svg : r.html) = args[++i];
         } else if (!a.starts_with("--") && r.profile.empty()) {
             r.profile = a;
         } else {
-            return std::nullopt;
+            return wrong(
+                "«" + a + "»: " +
+                (a.starts_with("--") ? "неизвестный ключ или нет значения" : "второй профиль"));
         }
     }
-    if (r.profile.empty()) return std::nullopt;
-    return r;
+    if (r.profile.empty()) return wrong("не указан профиль");
+    return {std::move(r), {}};
 }
 
 // The file's bytes, or why they could not be read.
@@ -95,23 +120,58 @@ std::optional<std::string> readProfile(const std::string& name, std::string& why
     return bytes;
 }
 
-bool writeSvg(const std::string& name, const Plan& plan, std::ostream& err) {
+bool writeFile(const std::string& name, const std::string& text) {
     std::ofstream file(pathOf(name), std::ios::binary | std::ios::trunc);
-    file << planSvg(plan);
+    file << text;
     file.close();
-    if (file) return true;
-    err << "Рисунок не записан в файл «" << name << "».\n";
-    return false;
+    return static_cast<bool>(file);
 }
 
 }  // namespace
 
-int runPlanTool(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-    const std::optional<Request> request = parse(args);
-    if (!request) {
-        err << kUsage;
+int runFromExplorer(const std::string& profile, Desktop& desktop) {
+    std::string why;
+    const std::optional<std::string> bytes = readProfile(profile, why);
+    if (!bytes) {
+        desktop.tell("Профиль «" + profile + "» не прочитан: " + why + ".");
         return kRefused;
     }
+    const Plan plan = planWork(*bytes, {});
+    if (!plan.messages.empty()) {
+        std::string all;
+        for (const std::string& message : plan.messages)
+            all += (all.empty() ? "" : "\n") + message;
+        desktop.tell(all);
+        return kRefused;
+    }
+    const std::string page = planPage(plan, profile);
+    std::filesystem::path target = pathOf(profile).replace_extension(".html");
+    if (!writeFile(utf8Of(target), page)) {
+        // A profile on a CD, a share without write access: the page goes where the user may write.
+        std::error_code error;
+        target = std::filesystem::temp_directory_path(error) / target.filename();
+        if (error || !writeFile(utf8Of(target), page)) {
+            desktop.tell("План по профилю «" + profile +
+                         "» не записан: ни рядом с профилем, ни во временной папке нельзя "
+                         "записать файл.");
+            return kRefused;
+        }
+    }
+    if (!desktop.open(utf8Of(target), why)) {
+        desktop.tell("План записан в файл «" + utf8Of(target) +
+                     "», но открыть его не удалось: " + why + ".");
+        return kRefused;
+    }
+    return 0;
+}
+
+int runPlanTool(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    const Parsed parsed = parse(args);
+    if (!parsed.request) {
+        err << "tarvel-plan: " << parsed.problem << ".\n" << kUsage;
+        return kRefused;
+    }
+    const std::optional<Request>& request = parsed.request;
     std::string why;
     const std::optional<std::string> bytes = readProfile(request->profile, why);
     if (!bytes) {
@@ -124,7 +184,14 @@ int runPlanTool(const std::vector<std::string>& args, std::ostream& out, std::os
             err << message << "\n";
         return kRefused;
     }
-    if (request->svg && !writeSvg(*request->svg, plan, err)) return kRefused;
+    if (request->svg && !writeFile(*request->svg, planSvg(plan))) {
+        err << "Рисунок не записан в файл «" << *request->svg << "».\n";
+        return kRefused;
+    }
+    if (request->html && !writeFile(*request->html, planPage(plan, request->profile))) {
+        err << "Страница не записана в файл «" << *request->html << "».\n";
+        return kRefused;
+    }
     switch (request->output) {
         case Request::Output::Report:
             out << planReport(plan, request->profile);

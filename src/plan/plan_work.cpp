@@ -1,11 +1,13 @@
 #include "plan/plan_work.h"
 
 #include <algorithm>
+#include <cmath>
 #include <numeric>
 
 #include "app/program_in_memory.h"
 #include "motion/motion_model.h"
 #include "numtext/numtext.h"
+#include "plan/plan_report.h"
 #include "ui/control_table.h"
 #include "winding/parameters.h"
 
@@ -33,7 +35,8 @@ constexpr ShownRow kShownRows[] = {
 };
 
 std::string readingOf(const std::string& text, Reading reading) {
-    const std::string real = FormatReal(ParseReal(text));
+    // At most two decimals, as every length and angle of the plan.
+    const std::string real = shortNumber(ParseReal(text));
     const std::string integer = FormatInteger(ParseInteger(text));
     switch (reading) {
         case Reading::Real:
@@ -55,6 +58,7 @@ void readValues(const memory::MemoryWindow& window, Plan& plan) {
     plan.rotationAfter = readRotationAfter(window);
     plan.bars = readBarCount(window);
     plan.direction = readInteger(window, ctl::kDirection);
+    plan.layingOrder = readInteger(window, ctl::kLayingOrder);
     plan.slots = readInteger(window, ctl::kSlotCount);
     for (int k = 1; k <= 4; ++k)
         plan.turns[k - 1] = readTurns(window, k);
@@ -98,6 +102,51 @@ std::int64_t Plan::lines() const {
 double Plan::seconds() const {
     return std::accumulate(steps.begin(), steps.end(), 0.0,
                            [](double t, const Step& s) { return t + s.seconds; });
+}
+
+namespace {
+
+bool sameWork(const Step& a, const Step& b) {
+    return a.kind == b.kind && a.section == b.section && a.turns == b.turns && a.lines == b.lines &&
+           a.shown == b.shown && std::llround(a.seconds * 1000) == std::llround(b.seconds * 1000);
+}
+
+bool sameSlots(const std::vector<const Step*>& a, const std::vector<const Step*>& b) {
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(),
+                      [](const Step* x, const Step* y) { return sameWork(*x, *y); });
+}
+
+}  // namespace
+
+std::vector<SlotGroup> slotGroups(const Plan& plan) {
+    std::vector<SlotGroup> groups;
+    std::vector<const Step*> slot;
+    const auto close = [&](int number) {
+        if (groups.empty() || groups.back().lastSlot != number - 1 ||
+            !sameSlots(groups.back().steps, slot))
+            groups.push_back({number, number, slot});
+        SlotGroup& group = groups.back();
+        group.lastSlot = number;
+        for (const Step* s : slot) {
+            group.lines += s->lines;
+            group.seconds += s->seconds;
+        }
+        slot.clear();
+    };
+    for (std::size_t i = 0; i < plan.steps.size(); ++i) {
+        const Step& s = plan.steps[i];
+        if (s.kind != Step::Kind::Section && s.kind != Step::Kind::Next) continue;
+        slot.push_back(&s);
+        const bool last = i + 1 == plan.steps.size() || plan.steps[i + 1].slot != s.slot;
+        if (last) close(s.slot);
+    }
+    return groups;
+}
+
+const Step* stepOf(const Plan& plan, Step::Kind kind) {
+    for (const Step& s : plan.steps)
+        if (s.kind == kind) return &s;
+    return nullptr;
 }
 
 Plan planWork(std::string_view profileBytes, const Options& options,

@@ -45,6 +45,7 @@ struct Plan {
     float rotationBefore = 0, rotationAfter = 0;
     std::int64_t bars = 0;
     std::int64_t direction = 0;
+    std::int64_t layingOrder = 0;
     std::int32_t turns[4] = {};
     struct Field {
         std::string caption, text, reading;  // the reading the work takes of the text
@@ -54,6 +55,23 @@ struct Plan {
     std::int64_t lines() const;
     double seconds() const;
 };
+
+// Consecutive slots whose sections and ДАЛЕЕ are the same (turns, lines, the lines of ДАЛЕЕ, and
+// the machine time to the millisecond): one row of the plan instead of one for each slot.
+struct SlotGroup {
+    int firstSlot = 0, lastSlot = 0;
+    std::vector<const Step*> steps;  // the first slot's: its sections, then its ДАЛЕЕ
+
+    std::int64_t lines = 0;  // of every slot of the group
+    double seconds = 0;
+
+    int slots() const { return lastSlot - firstSlot + 1; }
+};
+
+// The slots of the plan in groups, in order; the steps outside slots are not in any.
+std::vector<SlotGroup> slotGroups(const Plan& plan);
+// The step of this kind outside the slots (the start position, the staking), if the work got to it.
+const Step* stepOf(const Plan& plan, Step::Kind kind);
 
 // More slots than any armature has: the work is not planned.
 inline constexpr std::int64_t kMostSlots = 1000;

@@ -9,4 +9,22 @@ std::vector<std::string> commandLineArguments(int argc, char** argv) {
 
 void prepareStandardOutput() {}
 
+// A program started here always has the terminal or the pipe it was started from.
+bool startedWithoutConsole() {
+    return false;
+}
+
+Desktop& desktop() {
+    // Never asked for: a start here has its console.
+    class None final : public Desktop {
+        bool open(const std::string&, std::string& why) override {
+            why = "no desktop";
+            return false;
+        }
+        void tell(const std::string&) override {}
+    };
+    static None none;
+    return none;
+}
+
 }  // namespace tarvel
