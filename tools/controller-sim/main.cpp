@@ -239,18 +239,21 @@ class Simulator final : public controller_sim::ControllerHost {
         return (p.revents & POLLHUP) == 0;
     }
 
+    // Closing the port does not reset the board: what it still carries out goes on meanwhile.
     void waitForOpen() {
-        while (!stopping && !slaveOpen())
+        while (!stopping && !slaveOpen()) {
+            if (o_.planner) queue_.advance(nowUs());
             sleepMs(2);
+        }
     }
 
     void serveConnection() {
         note("OPEN");
         silent_ = false;
         answered_ = 0;
-        // Opening the port resets the board, so a queued controller starts afresh too.
-        controller_sim::QueuedController queue(*this);
-        queue.reset(nowUs());
+        // Opening the port resets the board: a queued controller starts afresh, and a machine
+        // still moving (after an emergency stop, say) stops there.
+        queue_.reset(nowUs());
         if (!o_.noIdentification) {
             // Give the program a moment to set the line up before the text arrives.
             sleepMs(o_.idDelayMs);
@@ -259,9 +262,9 @@ class Simulator final : public controller_sim::ControllerHost {
         std::string pending;
         char buffer[4096];
         while (!stopping) {
-            if (o_.planner) queue.advance(nowUs());
+            if (o_.planner) queue_.advance(nowUs());
             pollfd p{master_, POLLIN, 0};
-            const timespec wait = o_.planner ? until(queue.nextDueUs()) : timespec{0, 100'000'000};
+            const timespec wait = o_.planner ? until(queue_.nextDueUs()) : timespec{0, 100'000'000};
             if (ppoll(&p, 1, &wait, nullptr) < 0 && errno != EINTR) break;
             if (p.revents & POLLHUP) break;
             if (!(p.revents & POLLIN)) continue;
@@ -276,7 +279,7 @@ class Simulator final : public controller_sim::ControllerHost {
                     continue;
                 }
                 note("RX %s", escaped(line).c_str());
-                queue.receive(line.substr(0, line.find_first_of("\r\n")), nowUs());
+                queue_.receive(line.substr(0, line.find_first_of("\r\n")), nowUs());
             }
         }
         note("CLOSE");
@@ -359,6 +362,7 @@ class Simulator final : public controller_sim::ControllerHost {
     int master_ = -1;
     bool silent_ = false;
     long answered_ = 0;  // lines answered since the port was opened
+    controller_sim::QueuedController queue_{*this};
 };
 
 }  // namespace
