@@ -124,8 +124,8 @@ std::string slotNumbers(const SlotPlaces& slots, const std::vector<std::int64_t>
     std::string out;
     std::vector<std::pair<double, double>> placed;
     for (std::int64_t n : numbers) {
-        auto [x, y] = at(slots.angleOf(n), radius);
-        y += 5;  // the text's middle on the circle
+        const std::pair<double, double> point = at(slots.angleOf(n), radius);
+        const double x = point.first, y = point.second + 5;  // the text's middle on the circle
         const bool crowded = std::any_of(placed.begin(), placed.end(), [&](const auto& q) {
             return std::abs(q.first - x) < 30 && std::abs(q.second - y) < kTextHeight + 2;
         });
