@@ -8,13 +8,8 @@
 #include <cstdio>
 #include <string>
 
-#include "link/command_exchange.h"
-#include "platform/memory/memory_power.h"
-#include "platform/memory/memory_serial.h"
-#include "platform/memory/memory_window.h"
-#include "state/program_state.h"
+#include "platform/memory/program_in_memory.h"
 #include "ui/control_table.h"
-#include "winding/section_cycle.h"
 
 namespace {
 
@@ -29,29 +24,30 @@ long peakKilobytes() {
 }  // namespace
 
 int main() {
-    memory::MemoryWindow window;
+    // The program's own cycle, its exchange and its views, over the in-memory platform.
+    ProgramInMemory program;
+    memory::MemoryWindow& window = program.window;
     window.create();
     window.keepLogs = false;
     window.closeWhenIdle = false;
     window.hangGuard = 0;
-    const char* fields[][2] = {{"11", "40"}, {"12", "50"}, {"13", "12"}, {"14", "10"}, {"15", "5"},
-                               {"16", "5"},  {"18", "10"}, {"20", "0"},  {"37", "0"},  {"39", "0"}};
-    for (auto& f : fields)
-        window.setText(std::stoi(f[0]), f[1]);
+    const std::pair<ControlId, const char*> fields[] = {
+        {ctl::kCoreHeight, "40"},         {ctl::kCoreDiameter, "50"}, {ctl::kSlotCount, "12"},
+        {ctl::kSlotDepth, "10"},          {ctl::kSlotWidth, "5"},     {ctl::kPoles, "5"},
+        {ctl::kCommutatorDistance, "10"}, {ctl::kDirection, "0"},     {ctl::kRotationBefore, "0"},
+        {ctl::kRotationAfter, "0"}};
+    for (const auto& [id, text] : fields)
+        window.setText(id, text);
     window.setState(ctl::kWindingSpeed, 8);
-    memory::MemorySerialPort port;
     long long lines = 0;
-    port.devices["COM1"] = memory::controller({}, [&lines](const std::string&) { ++lines; });
-    port.open("COM1");
-    memory::MemoryClock clock;
-    memory::MemoryPower power;
-    ProgramState state;
-    CommandExchange exchange(window, port, clock, power, state);
-    WindingCycles cycles(window, exchange, state);
+    program.port.devices["COM1"] =
+        memory::controller({}, [&lines](const std::string&) { ++lines; });
+    program.port.open("COM1");
+    WindingCycles& cycles = program.app.cycles();
 
     std::printf("section cycle, controller in memory (peak memory: the whole process)\n");
     for (const char* turns : {"10", "100000", "1000000"}) {
-        window.setText(23, turns);
+        window.setText(ctl::kSectionTurns1, turns);
         lines = 0;
         const auto start = std::chrono::steady_clock::now();
         cycles.windSection(1);

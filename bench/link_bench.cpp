@@ -7,14 +7,13 @@
 #include <cstdlib>
 #include <string>
 
-#include "link/command_exchange.h"
-#include "link/serial_link.h"
+#include "app/app.h"
 #include "numtext/numtext.h"
 #include "platform/win32/win32_clock.h"
+#include "platform/win32/win32_files.h"
 #include "platform/win32/win32_power.h"
 #include "platform/win32/win32_serial.h"
 #include "platform/win32/win32_window.h"
-#include "state/program_state.h"
 
 namespace {
 
@@ -36,18 +35,17 @@ int main(int argc, char** argv) {
     tarvel::win32::Win32Clock clock;
     tarvel::win32::Win32SerialPort port;
     tarvel::win32::Win32Window window(GetModuleHandleW(nullptr));
-    if (!window.create().empty()) return 1;
-    tarvel::ProgramState state;
-    state.firstPortToTry = 1;
     tarvel::win32::Win32Power power;
-    tarvel::CommandExchange exchange(window, port, clock, power, state);
-    tarvel::SerialLink link(window, port, clock, state, exchange);
-    link.connectController();
+    tarvel::win32::Win32Files files;
+    tarvel::win32::Win32FileDialogs dialogs(window.handle());
+    // The program's own start-up: the window, the search, the start position declared.
+    tarvel::App app(window, port, clock, power, files, dialogs);
+    if (!app.startUp()) return 1;
     if (!port.isOpen()) {
         std::puts("no controller");
         return 1;
     }
-    exchange.sendLine("G92 X0 Y0 Z0 E0\r\n");  // drains the rest of the start-up text
+    tarvel::CommandExchange& exchange = app.exchange();
 
     const double cpuBefore = cpuSeconds();
     const std::int64_t start = clock.nowMs();
@@ -57,6 +55,6 @@ int main(int argc, char** argv) {
     std::printf("lines %d elapsed_ms %lld cpu_s %.3f\n", lines, static_cast<long long>(elapsed),
                 cpuSeconds() - cpuBefore);
     std::fflush(stdout);
-    link.close();
+    app.link().close();
     return 0;
 }

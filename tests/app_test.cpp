@@ -19,15 +19,15 @@ class AppTest : public testing::AppFixture {
 
 TEST_F(AppTest, StartUpStateAndControls) {
     startUp();
-    const ProgramState& s = app.state();
-    EXPECT_EQ(s.firstPortToTry, 1);
+    EXPECT_EQ(app.linkState().firstPortToTry, 1);
+    const SpeedValues& s = app.speeds();
     EXPECT_EQ(s.accelStart, 3000);
     EXPECT_EQ(s.accelRun, 3000);
     EXPECT_EQ(s.feedE, 220000);
     EXPECT_EQ(s.feedYZ, 120000);
-    EXPECT_EQ(s.sectionCount, 0);
-    EXPECT_EQ(s.slotPitch, 0.0f);
-    EXPECT_FALSE(s.quitRequested);
+    EXPECT_EQ(app.layout().sectionCount, 0);
+    EXPECT_EQ(app.layout().slotPitch, 0.0f);
+    EXPECT_FALSE(app.quitRequested());
     EXPECT_EQ(window.timers.at(123), 250);
     EXPECT_EQ(window.state(ctl::kWindingSpeed), 8);
     EXPECT_EQ(window.state(ctl::kStakingPower), 1);
@@ -56,7 +56,7 @@ TEST_F(AppTest, CloseEndsTheProgramWithExitCodeZero) {
     window.type(ctl::kSlotCount, "12");
     window.close();
     EXPECT_EQ(app.run(), 0);
-    EXPECT_TRUE(app.state().quitRequested);
+    EXPECT_TRUE(app.quitRequested());
     EXPECT_TRUE(window.scriptDone());
 }
 
@@ -74,7 +74,7 @@ TEST_F(AppTest, MainLoopWaitsTwentyMilliseconds) {
     app.mainLoopPass();
     app.mainLoopPass();
     EXPECT_EQ(window.waitTimeouts, (std::vector<int>{20, 20}));
-    EXPECT_EQ(app.state().lastEvent.kind, EventKind::None);
+    EXPECT_EQ(app.events().last().kind, EventKind::None);
 }
 
 TEST_F(AppTest, FocusEditingRestoresOnlyAnEmptiedField) {
@@ -95,7 +95,7 @@ TEST_F(AppTest, FocusEditingRestoresOnlyAnEmptiedField) {
     EXPECT_EQ(window.text(37), "45");
     EXPECT_EQ(window.text(14), "");
     EXPECT_EQ(window.text(12), "");
-    EXPECT_EQ(app.state().savedFieldText, "");
+    EXPECT_EQ(app.focusEditing().savedText(), "");
 }
 
 TEST_F(AppTest, FieldsWithoutFocusEditingKeepTheirText) {
@@ -194,11 +194,11 @@ TEST_F(AppTest, TypedSlotsAndBarsChangeTheLayoutWithEveryKeystroke) {
     window.type(13, "8");
     window.focus(19);
     window.type(19, "2");
-    window.step([&] { EXPECT_EQ(app.state().sectionCount, 1); });
+    window.step([&] { EXPECT_EQ(app.layout().sectionCount, 1); });
     window.type(19, "4");
     runScript();
-    EXPECT_EQ(app.state().sectionCount, 3);
-    EXPECT_EQ(app.state().slotPitch, 45.0f);
+    EXPECT_EQ(app.layout().sectionCount, 3);
+    EXPECT_EQ(app.layout().slotPitch, 45.0f);
     EXPECT_TRUE(window.visible(26));
     EXPECT_FALSE(window.visible(28));
     EXPECT_TRUE(window.visible(95));
@@ -210,15 +210,15 @@ TEST_F(AppTest, EmptySlotFieldLeavesTheLayout) {
     window.controls[19].text = "48";
     window.click(91);  // any control event recomputes
     window.step([&] {
-        EXPECT_EQ(app.state().sectionCount, 0);
+        EXPECT_EQ(app.layout().sectionCount, 0);
         window.controls[13].text = "12";
     });
     window.click(92);
-    window.step([&] { EXPECT_EQ(app.state().sectionCount, 4); });
+    window.step([&] { EXPECT_EQ(app.layout().sectionCount, 4); });
     window.focus(13);  // empties the slot field: the layout stays
     window.type(19, "\b");
     runScript();
-    EXPECT_EQ(app.state().sectionCount, 4);
+    EXPECT_EQ(app.layout().sectionCount, 4);
     EXPECT_TRUE(window.visible(96));
 }
 
@@ -231,12 +231,12 @@ TEST_F(AppTest, LeavingTheBarFieldEmptyShowsOneSectionUntilTheNextEvent) {
     window.step([&] {
         // The rule ran before the text came back.
         EXPECT_EQ(window.text(19), "24");
-        EXPECT_EQ(app.state().sectionCount, 1);
+        EXPECT_EQ(app.layout().sectionCount, 1);
         EXPECT_FALSE(window.visible(22));
     });
     window.click(ctl::kStop);
     runScript();
-    EXPECT_EQ(app.state().sectionCount, 2);
+    EXPECT_EQ(app.layout().sectionCount, 2);
     EXPECT_TRUE(window.visible(22));
 }
 
@@ -245,10 +245,10 @@ TEST_F(AppTest, TimerEventsCarryNoAction) {
     window.controls[13].text = "12";
     window.tick();
     runScript();
-    EXPECT_EQ(app.state().sectionCount, 0);
+    EXPECT_EQ(app.layout().sectionCount, 0);
     window.click(ctl::kStop);
     runScript();
-    EXPECT_EQ(app.state().sectionCount, 1);
+    EXPECT_EQ(app.layout().sectionCount, 1);
 }
 
 }  // namespace

@@ -8,9 +8,9 @@
 #include <utility>
 #include <vector>
 
-#include "queued_controller.h"
+#include "controller/queued_controller.h"
 
-namespace controller_sim {
+namespace tarvel::controller {
 namespace {
 
 class RecordingHost : public ControllerHost {
@@ -99,4 +99,4 @@ TEST(QueuedController, AnswersAsTheRealControllerDoes) {
 }
 
 }  // namespace
-}  // namespace controller_sim
+}  // namespace tarvel::controller

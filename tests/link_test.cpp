@@ -80,7 +80,7 @@ TEST_F(LinkTest, ControllerOnCom3Only) {
     port.devices["COM3"] = controller(controllerIdentification());
     startUp();
     EXPECT_EQ(port.opened, (std::vector<std::string>{"COM3"}));
-    EXPECT_EQ(app.state().firstPortToTry, 3);
+    EXPECT_EQ(app.linkState().firstPortToTry, 3);
     EXPECT_EQ(window.text(ctl::kStatus), "Подключен");
     EXPECT_EQ(window.controls[ctl::kStatus].front, colour::kConnected);
     EXPECT_EQ(device("COM3").written, (std::vector<std::string>{kZeroLine}));
@@ -88,15 +88,15 @@ TEST_F(LinkTest, ControllerOnCom3Only) {
     EXPECT_FALSE(windingEnabled());
 
     // "Обновить" starts at COM3, closes first and declares the start position again.
-    app.state().position = {1, 2, 3};
+    app.position() = {1, 2, 3};
     window.click(ctl::kRefresh);
     window.step([&] { EXPECT_FALSE(port.isOpen() && port.device()->opens == 1); });
     runScript();
     EXPECT_EQ(port.opened, (std::vector<std::string>{"COM3", "COM3"}));
     EXPECT_EQ(device("COM3").written, (std::vector<std::string>{kZeroLine, kZeroLine}));
-    EXPECT_EQ(app.state().position.height, 0.0f);
-    EXPECT_EQ(app.state().position.length, 0.0f);
-    EXPECT_EQ(app.state().position.rotation, 0.0f);
+    EXPECT_EQ(app.position().height, 0.0f);
+    EXPECT_EQ(app.position().length, 0.0f);
+    EXPECT_EQ(app.position().rotation, 0.0f);
 }
 
 TEST_F(LinkTest, OtherDeviceIsPassedOver) {
@@ -106,14 +106,14 @@ TEST_F(LinkTest, OtherDeviceIsPassedOver) {
     startUp();
     EXPECT_EQ(port.opened, (std::vector<std::string>{"COM1", "COM4"}));
     EXPECT_TRUE(device("COM1").written.empty());
-    EXPECT_EQ(app.state().firstPortToTry, 4);
+    EXPECT_EQ(app.linkState().firstPortToTry, 4);
     EXPECT_EQ(device("COM4").written.size(), 1u);
 }
 
 TEST_F(LinkTest, ControllerOnCom200) {
     port.devices["COM200"] = controller(controllerIdentification());
     startUp();
-    EXPECT_EQ(app.state().firstPortToTry, 200);
+    EXPECT_EQ(app.linkState().firstPortToTry, 200);
     window.click(ctl::kRefresh);
     runScript();
     EXPECT_EQ(port.opened, (std::vector<std::string>{"COM200", "COM200"}));
@@ -128,7 +128,7 @@ TEST_F(LinkTest, SearchBeginsAtTheRememberedPort) {
     window.click(ctl::kRefresh);
     runScript();
     EXPECT_FALSE(port.isOpen());
-    EXPECT_EQ(app.state().firstPortToTry, 5);
+    EXPECT_EQ(app.linkState().firstPortToTry, 5);
     EXPECT_EQ(window.text(ctl::kStatus), "Не подключен");
     EXPECT_EQ(window.controls[ctl::kStatus].front, colour::kDisconnected);
     for (ControlId id : machineControls())
@@ -141,7 +141,7 @@ TEST_F(LinkTest, ShortOrSilentDevicesDoNotHoldTheSearch) {
     port.devices["COM7"] = controller(controllerIdentification());
     startUp();
     EXPECT_EQ(port.opened, (std::vector<std::string>{"COM1", "COM2", "COM7"}));
-    EXPECT_EQ(app.state().firstPortToTry, 7);
+    EXPECT_EQ(app.linkState().firstPortToTry, 7);
     // Three ports answered within 1.2 s; the short one got its extra second; the controller's
     // line then went quiet for 50 ms.
     EXPECT_GE(clock.now, 3 * 1200 + 1000 + 50);
@@ -165,10 +165,10 @@ TEST_F(LinkTest, APortThatFailsToIdentifyMakesTheNextSearchStartAtCom1) {
         window.click(ctl::kRefresh);
         runScript();
         EXPECT_FALSE(port.isOpen()) << c.name;
-        EXPECT_EQ(app.state().firstPortToTry, 1) << c.name;
+        EXPECT_EQ(app.linkState().firstPortToTry, 1) << c.name;
         window.click(ctl::kRefresh);
         runScript();
-        EXPECT_EQ(app.state().firstPortToTry, 2) << c.name;
+        EXPECT_EQ(app.linkState().firstPortToTry, 2) << c.name;
     }
 }
 
@@ -227,7 +227,7 @@ TEST_F(ExchangeTest, AcknowledgementRules) {
         };
         const int queriesBefore = port.queries;
         exchange().sendLine("G0 Y1\r\n");
-        EXPECT_FALSE(app.state().stopRequested) << c.name;
+        EXPECT_FALSE(app.runControl().stopRequested()) << c.name;
         EXPECT_TRUE(dev->arrivals.empty()) << c.name << ": ended before the last reply";
         EXPECT_GT(port.queries, queriesBefore) << c.name;
     }
@@ -240,11 +240,13 @@ TEST_F(ExchangeTest, NoOkNoEnd) {
         d.arrive("o k\n", 2);
         d.arrive("OK\n", 4);
     };
+    std::string lastReply;
+    exchange().observeReplies([&lastReply](const std::string& reply) { lastReply = reply; });
     window.idle(20);
     window.click(ctl::kStop);  // pressed once the replies were examined
     exchange().sendLine("G0 Y1\r\n");
-    EXPECT_TRUE(app.state().stopRequested);
-    EXPECT_EQ(exchange().lastReply(), "OK\n");
+    EXPECT_TRUE(app.runControl().stopRequested());
+    EXPECT_EQ(lastReply, "OK\n");
 }
 
 TEST_F(ExchangeTest, BytesBeforeTheLineNeverCount) {
@@ -253,7 +255,7 @@ TEST_F(ExchangeTest, BytesBeforeTheLineNeverCount) {
     port.bytesWaiting();
     exchange().sendLine("M17\r\n");
     EXPECT_TRUE(dev->arrivals.empty());  // waited for the new "ok"
-    EXPECT_FALSE(app.state().stopRequested);
+    EXPECT_FALSE(app.runControl().stopRequested());
 }
 
 TEST_F(ExchangeTest, StopEndsTheWaitAndSkipsTheRestOfTheHandler) {
@@ -264,8 +266,8 @@ TEST_F(ExchangeTest, StopEndsTheWaitAndSkipsTheRestOfTheHandler) {
     exchange().sendLine("G0 Y2\r\n");
     exchange().sendLine("G0 Y3\r\n");
     EXPECT_EQ(dev->written, (std::vector<std::string>{"G0 Y1\r\n"}));
-    EXPECT_TRUE(app.state().stopRequested);
-    EXPECT_FALSE(app.state().paused);
+    EXPECT_TRUE(app.runControl().stopRequested());
+    EXPECT_FALSE(app.runControl().paused());
 
     // The next handler, started from the main loop, sends normally.
     dev->onWrite = [](MemoryDevice& d, const std::string&) { d.arrive("ok\n"); };
@@ -273,7 +275,7 @@ TEST_F(ExchangeTest, StopEndsTheWaitAndSkipsTheRestOfTheHandler) {
     window.click(ctl::kSend);
     runScript();
     EXPECT_EQ(dev->written.back(), "G0 Y4\r\n");
-    EXPECT_FALSE(app.state().stopRequested);
+    EXPECT_FALSE(app.runControl().stopRequested());
 }
 
 TEST_F(ExchangeTest, PauseTwiceResumesReading) {
@@ -283,7 +285,7 @@ TEST_F(ExchangeTest, PauseTwiceResumesReading) {
     window.step([&] { EXPECT_EQ(port.bytesWaiting(), 3); });
     window.click(ctl::kPause);
     exchange().sendLine("G0 Y1\r\n");
-    EXPECT_FALSE(app.state().paused);
+    EXPECT_FALSE(app.runControl().paused());
     EXPECT_EQ(port.bytesWaiting(), 0);
     EXPECT_TRUE(window.scriptDone());
 }
@@ -321,7 +323,7 @@ TEST_F(ExchangeTest, CloseTakenByTheLastWaitEndsTheProgram) {
     window.click(ctl::kSend);
     window.close();  // taken by the wait, which then reads the "ok"
     runScript();
-    EXPECT_TRUE(app.state().quitRequested);
+    EXPECT_TRUE(app.quitRequested());
     EXPECT_FALSE(port.isOpen());
 }
 

@@ -16,7 +16,8 @@ using memory::MemoryDevice;
 using Lines = std::vector<std::string>;
 using testing::Fields;
 
-constexpr int kLeft = 37, kUp = 38, kRight = 39, kDown = 40, kPlus = 107, kMinus = 109;
+constexpr int kLeft = key::kLeft, kUp = key::kUp, kRight = key::kRight, kDown = key::kDown,
+              kPlus = key::kNumpadPlus, kMinus = key::kNumpadMinus;
 
 struct Key {
     int code;
@@ -38,7 +39,7 @@ class ManualTest : public testing::ConnectedFixture {
         }
         return dev().written;
     }
-    const TrackedPosition& at() { return app.state().position; }
+    const TrackedPosition& at() { return app.position(); }
     std::string readout() { return window.text(ctl::kReadout); }
 };
 
@@ -147,7 +148,7 @@ TEST_F(ManualTest, ReadoutFollowsEveryKeyAndControlEvent) {
     press({Key{kLeft}, Key{kPlus}, Click{ctl::kJogLengthDown}});
     EXPECT_EQ(readout(), "Текущее положение:\r\nВысота: 1мм\r\nДлина: -5мм\r\nПоворот: 2.5°\r\n");
     // Any control event rewrites it, even one without an action.
-    app.state().position.height = 0.25f;
+    app.position().height = 0.25f;
     window.focus(ctl::kCommandBox);
     runScript();
     EXPECT_EQ(readout(),
@@ -251,9 +252,9 @@ TEST_F(ManualTest, NextPosition) {
     for (const auto& c : cases) {
         SetUp();
         setFields(c.fields);
-        app.state().sectionCount = 1;  // kept when the slot field holds no number of slots
-        app.state().lastWoundSection = c.lastWound;
-        app.state().position.rotation = c.rotation;
+        app.layout().sectionCount = 1;  // kept when the slot field holds no number of slots
+        app.layout().lastWoundSection = c.lastWound;
+        app.position().rotation = c.rotation;
         for (int k = 0; k < 4; ++k)
             window.controls[ctl::kSectionProgress1 + k].state = 100;
         EXPECT_EQ(press({Click{ctl::kNext}}), c.lines) << c.name;
@@ -287,7 +288,7 @@ TEST_F(ManualTest, UnsendableTargetsNeverGoOut) {
     for (const auto& c : cases) {
         SetUp();
         window.controls[13].text = "12";
-        app.state().position = c.from;
+        app.position() = c.from;
         const Lines lines = press({c.input});
         EXPECT_EQ(lines, *c.line ? Lines{c.line} : Lines{}) << c.name;
         EXPECT_EQ(window.messages.size(), *c.line ? 0u : 1u) << c.name;
@@ -420,12 +421,8 @@ TEST(Dispatch, EveryButtonHasARouteAndEveryRouteARow) {
         EXPECT_EQ(routed(id, ControlEventKind::FocusLost), hasFocusEditing(id) ? 1 : 0) << id;
         EXPECT_EQ(routed(id, ControlEventKind::TextChanged), id == 16 || id == 17 ? 1 : 0) << id;
     }
-    for (ControlId id = ctl::kJogHeightUp; id <= ctl::kJogLengthDown; ++id)
-        EXPECT_NE(findJog(buttonJogs(), id), nullptr) << id;
-    for (ControlId id = 97; id <= 103; ++id)
-        EXPECT_NE(findRotation(id), nullptr) << id;
     for (int key : {kLeft, kUp, kRight, kDown, kPlus, kMinus})
-        EXPECT_NE(findJog(keyJogs(), key), nullptr) << key;
+        EXPECT_NE(keyJog(key), nullptr) << key;
 }
 
 }  // namespace

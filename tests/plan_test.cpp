@@ -23,7 +23,7 @@ std::string profileOf(const testing::Fields& fields, int speed) {
     for (const auto& [id, text] : fields)
         window.setText(id, text);
     window.setState(ctl::kWindingSpeed, speed);
-    return profileText(window);
+    return profileText(WindowViews(window));
 }
 
 // Three slots of two sections (six bars), laid the other way round, two and three turns.

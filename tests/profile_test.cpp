@@ -81,7 +81,6 @@ TEST_F(ProfileTest, SaveWritesTheLinesInTableOrderAndReplacesTheOldFile) {
 
     // Cancelled: nothing written, the label keeps the last path.
     save("");
-    EXPECT_EQ(app.state().profilePath, "");
     EXPECT_EQ(window.text(ctl::kProfilePath), "C:\\p\\profile");
     EXPECT_EQ(files.files.size(), 2u);
 }
@@ -161,7 +160,7 @@ TEST_F(ProfileTest, LoadSetsFieldsAndSpeedWithoutControlEvents) {
         EXPECT_EQ(fieldTexts(), c.fields) << c.name;
         EXPECT_EQ(window.text(ctl::kProfilePath), "E:\\a.tpf") << c.name;
         EXPECT_EQ(files.files.at("E:\\a.tpf").bytes, c.bytes) << c.name;
-        EXPECT_EQ(app.state().sectionCount, 0) << c.name;  // no layout change until an event
+        EXPECT_EQ(app.layout().sectionCount, 0) << c.name;  // no layout change until an event
         EXPECT_TRUE(window.messages.empty()) << c.name;
     }
 }
@@ -274,7 +273,7 @@ TEST(Settings, ReadAtStartUp) {
         if (c.content) files.files["settings.ini"] = MemoryFile{*c.content, c.readOnly};
         App app{window, port, clock, power, files, dialogs};
         ASSERT_TRUE(app.startUp());
-        const ProgramState& s = app.state();
+        const SpeedValues& s = app.speeds();
         EXPECT_EQ((std::array{s.accelStart, s.accelRun, s.feedE, s.feedYZ}), c.values) << c.name;
         ASSERT_TRUE(files.files.count("settings.ini")) << c.name;  // a missing one is created
         EXPECT_EQ(files.files.at("settings.ini").bytes, c.content.value_or("")) << c.name;

@@ -47,15 +47,15 @@ class WindingTest : public testing::ConnectedFixture {
 
 TEST_F(WindingTest, WorkedExampleByteForByte) {
     EXPECT_EQ(wind(), kWorkedExample);
-    EXPECT_EQ(app.state().lastWoundSection, 1);
-    const TrackedPosition& at = app.state().position;
+    EXPECT_EQ(app.layout().lastWoundSection, 1);
+    const TrackedPosition& at = app.position();
     EXPECT_EQ(at.height, 15.0f);
     EXPECT_EQ(at.length, -4.0f);
     EXPECT_EQ(at.rotation, 0.0f);
-    EXPECT_EQ(app.state().accelStart, 2400);
-    EXPECT_EQ(app.state().accelRun, 9600);
-    EXPECT_EQ(app.state().feedE, 176000);
-    EXPECT_EQ(app.state().feedYZ, 96000);
+    EXPECT_EQ(app.speeds().accelStart, 2400);
+    EXPECT_EQ(app.speeds().accelRun, 9600);
+    EXPECT_EQ(app.speeds().feedE, 176000);
+    EXPECT_EQ(app.speeds().feedYZ, 96000);
     EXPECT_EQ(window.state(ctl::kSectionProgress1), 100);
     EXPECT_EQ(window.state(ctl::kCycleProgress), 0);
     for (int i = 0; i < 4; ++i)
@@ -113,8 +113,8 @@ TEST_F(WindingTest, ProgressForThreeTurns) {
     }
     EXPECT_EQ(section, (std::vector<int>{33, 66, 100}));
     EXPECT_EQ(cycle, (std::vector<int>{0, 33, 66, 100, 0}));
-    EXPECT_EQ(app.state().lastWoundSection, 2);
-    EXPECT_EQ(app.state().lastEvent.kind, EventKind::None);  // after section 2 only
+    EXPECT_EQ(app.layout().lastWoundSection, 2);
+    EXPECT_EQ(app.events().last().kind, EventKind::None);  // after section 2 only
 }
 
 TEST_F(WindingTest, SpeedMovedDuringTheCycleCountsFromTheNextTurn) {
@@ -134,7 +134,7 @@ TEST_F(WindingTest, SpeedMovedDuringTheCycleCountsFromTheNextTurn) {
         fast += line.find("F220000") != std::string::npos;
     EXPECT_EQ(fast, 3 + 2);  // E moves of turn 4 (start, throw, return) and turn 5 (no return)
     EXPECT_EQ(lines[lines.size() - 3], "G0 Z-4 F120000\r\n");
-    EXPECT_EQ(app.state().accelRun, 9600);
+    EXPECT_EQ(app.speeds().accelRun, 9600);
 }
 
 TEST_F(WindingTest, RoundingOfTargets) {
@@ -143,7 +143,7 @@ TEST_F(WindingTest, RoundingOfTargets) {
     EXPECT_EQ(lines[2], "G0 Y2 F15000\r\n");   // 2.5 to the even 2
     EXPECT_EQ(lines[3], "G0 Z-2 F15000\r\n");  // -2.5 to the even -2
     EXPECT_EQ(lines[4], "G0 E90 F15000\r\n");
-    EXPECT_EQ(app.state().position.height, 15.0f);
+    EXPECT_EQ(app.position().height, 15.0f);
     setFields({{18, "4.5"}, {23, "0"}});
     EXPECT_EQ(wind()[2], "G0 Y2 F15000\r\n");  // 1.5 to the even 2
 }
@@ -152,9 +152,9 @@ TEST_F(WindingTest, WithoutConnectionTheCycleRunsThroughAndTracks) {
     app.link().close();
     wind();
     EXPECT_TRUE(dev().written.empty());
-    EXPECT_EQ(app.state().lastWoundSection, 1);
+    EXPECT_EQ(app.layout().lastWoundSection, 1);
     EXPECT_EQ(window.state(ctl::kSectionProgress1), 100);
-    EXPECT_EQ(app.state().position.height, 15.0f);
+    EXPECT_EQ(app.position().height, 15.0f);
 }
 
 TEST_F(WindingTest, ParametersThatWouldSendTheMachineAwayAreRefused) {
@@ -182,15 +182,15 @@ TEST_F(WindingTest, ParametersThatWouldSendTheMachineAwayAreRefused) {
         SetUp();
         wind();
         setFields(c.fields);
-        app.state().position = {1.5f, 2.5f, 3.5f};
+        app.position() = {1.5f, 2.5f, 3.5f};
         window.controls[ctl::kSectionProgress1].state = 40;
         window.messages.clear();
         EXPECT_TRUE(wind().empty()) << c.field;
         ASSERT_EQ(window.messages.size(), 1u) << c.field;
         EXPECT_NE(window.messages[0].find(c.field), std::string::npos) << window.messages[0];
-        EXPECT_EQ(app.state().lastWoundSection, 1);
-        EXPECT_EQ(app.state().position.height, 1.5f);
-        EXPECT_EQ(app.state().position.rotation, 3.5f);
+        EXPECT_EQ(app.layout().lastWoundSection, 1);
+        EXPECT_EQ(app.position().height, 1.5f);
+        EXPECT_EQ(app.position().rotation, 3.5f);
         EXPECT_EQ(window.state(ctl::kSectionProgress1), 40);
         for (int i = 0; i < 4; ++i)
             EXPECT_TRUE(window.enabled(ctl::kSection1 + i));
@@ -201,7 +201,7 @@ TEST_F(WindingTest, AfterStopTheCycleEndsAtOnceAsIfItHadCountedThrough) {
     window.controls[ctl::kWindingSpeed].state = 5;
     setFields({{23, "3"}});
     wind();  // every line sent: the state to be left
-    const TrackedPosition full = app.state().position;
+    const TrackedPosition full = app.position();
     const struct {
         const char* name;
         const char* turns;
@@ -222,12 +222,12 @@ TEST_F(WindingTest, AfterStopTheCycleEndsAtOnceAsIfItHadCountedThrough) {
         port.isOpenQueries = 0;
         wind();
         EXPECT_LT(port.isOpenQueries, 100) << c.name;  // no counting through the turns
-        EXPECT_EQ(app.state().position.height, full.height) << c.name;
-        EXPECT_EQ(app.state().position.length, full.length) << c.name;
-        EXPECT_EQ(app.state().position.rotation, full.rotation) << c.name;
-        EXPECT_EQ(app.state().feedE, 110000) << c.name;
-        EXPECT_EQ(app.state().feedYZ, 60000) << c.name;
-        EXPECT_EQ(app.state().lastWoundSection, 1) << c.name;
+        EXPECT_EQ(app.position().height, full.height) << c.name;
+        EXPECT_EQ(app.position().length, full.length) << c.name;
+        EXPECT_EQ(app.position().rotation, full.rotation) << c.name;
+        EXPECT_EQ(app.speeds().feedE, 110000) << c.name;
+        EXPECT_EQ(app.speeds().feedYZ, 60000) << c.name;
+        EXPECT_EQ(app.layout().lastWoundSection, 1) << c.name;
         EXPECT_EQ(window.state(ctl::kSectionProgress1), 100) << c.name;
         EXPECT_EQ(window.state(ctl::kCycleProgress), 0) << c.name;
         EXPECT_TRUE(window.enabled(ctl::kSection1 + 3)) << c.name;
@@ -278,8 +278,8 @@ TEST_F(WindingTest, Staking) {
     window.controls[ctl::kStakingPower].state = 10;
     EXPECT_EQ(stake(), expected(10, {"51.4285697937", "102.8571395874", "154.2857208252",
                                      "205.7142791748", "257.1428527832", "308.5714416504", "360"}));
-    EXPECT_EQ(app.state().position.rotation, 360.0f);
-    EXPECT_EQ(app.state().position.height, 20.0f);
+    EXPECT_EQ(app.position().rotation, 360.0f);
+    EXPECT_EQ(app.position().height, 20.0f);
     setFields({{19, "12"}});
     const Lines twelve = stake();
     EXPECT_EQ(twelve.size(), 2u + 12 * 4);
@@ -291,7 +291,7 @@ TEST_F(WindingTest, Staking) {
 
     // СТОП at the first strike of 100000: at once where the last pass would leave it.
     setFields({{19, "100000"}});
-    app.state().position = {};
+    app.position() = {};
     dev().onWrite = [&](MemoryDevice& d, const std::string&) {
         d.arrive("ok\n");
         if (d.written.size() == 3) window.click(ctl::kStop);
@@ -299,8 +299,8 @@ TEST_F(WindingTest, Staking) {
     port.isOpenQueries = 0;
     EXPECT_EQ(stake().size(), 3u);
     EXPECT_LT(port.isOpenQueries, 100);
-    EXPECT_EQ(app.state().position.rotation, 360.0f);
-    EXPECT_EQ(app.state().position.height, 20.0f);
+    EXPECT_EQ(app.position().rotation, 360.0f);
+    EXPECT_EQ(app.position().height, 20.0f);
 }
 
 TEST_F(WindingTest, StartPosition) {
@@ -310,7 +310,7 @@ TEST_F(WindingTest, StartPosition) {
     EXPECT_EQ(dev().written, (Lines{"G92 X0 Y0 Z0 E0\r\n", "M17\r\n", "G0 Y6 Z15 F3000\r\n"}));
     for (ControlId id : windingControls())
         EXPECT_TRUE(window.enabled(id)) << id;
-    EXPECT_EQ(app.state().position.height, 0.0f);
+    EXPECT_EQ(app.position().height, 0.0f);
 
     dev().written.clear();
     window.controls[18].text = "2.5";
@@ -435,7 +435,7 @@ TEST_P(PortRemovalTest, IsNoticedAsAPulledCable) {
         EXPECT_FALSE(window.enabled(id)) << c.name << ", control " << id;
     ASSERT_EQ(window.messages.size(), 1u) << c.name;
     EXPECT_NE(window.messages[0].find(c.says), std::string::npos) << window.messages[0];
-    EXPECT_FALSE(app.state().paused) << c.name;
+    EXPECT_FALSE(app.runControl().paused()) << c.name;
 }
 
 INSTANTIATE_TEST_SUITE_P(

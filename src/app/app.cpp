@@ -1,10 +1,8 @@
 #include "app/app.h"
 
 #include "app/dispatch.h"
-#include "app/window_ops.h"
 #include "manual/readout.h"
 #include "profile/settings_file.h"
-#include "state/event_wait.h"
 #include "ui/control_groups.h"
 #include "ui/control_table.h"
 
@@ -22,23 +20,25 @@ App::App(Window& window, SerialPort& port, Clock& clock, Power& power, Files& fi
     : window_(window),
       power_(power),
       files_(files),
-      exchange_(window, port, clock, power, state_),
-      link_(window, port, clock, state_, exchange_),
-      cycles_(window, exchange_, state_),
-      jogging_(window, exchange_, state_),
+      events_(window),
+      run_(ctl::kStop, ctl::kPause),
+      views_(window),
+      exchange_(events_, port, clock, power, run_, linkState_, views_),
+      link_(port, clock, linkState_, exchange_, position_, views_),
+      cycles_(views_, views_, exchange_, run_, position_, layout_, speeds_),
+      jogging_(exchange_, position_, layout_, linkState_, views_),
       keyPacer_(clock, jogging_),
-      setup_(window, exchange_, link_, state_),
-      profile_(window, files, dialogs, state_) {}
+      setup_(views_, views_, exchange_, link_, position_, layout_),
+      profile_(views_, files, dialogs) {}
 
 int App::run() {
     if (!startUp()) return 1;
-    while (!state_.quitRequested)
+    while (!quitRequested_)
         mainLoopPass();
     return 0;
 }
 
 bool App::startUp() {
-    state_ = ProgramState{};
     if (const std::string why = window_.create(); !why.empty()) {
         // The operator must learn why nothing appeared, and a script that started the program
         // that it failed.
@@ -46,15 +46,19 @@ bool App::startUp() {
         return false;
     }
 
-    state_.firstPortToTry = 1;
-    state_.accelStart = 3000;
-    state_.accelRun = 3000;
-    state_.feedE = 220000;
-    state_.feedYZ = 120000;
+    // The start values, in every piece of the state.
+    events_.forgetLast();
+    run_.startCycle();
+    linkState_ = LinkState{};
+    position_ = TrackedPosition{};
+    layout_ = SectionLayout{};
+    speeds_ = SpeedValues{};
+    focusEditing_ = FocusEditing{};
+    quitRequested_ = false;
 
     window_.startTimer(kTimerId, kTimerPeriodMs);
     window_.setState(ctl::kWindingSpeed, 8);
-    readSettings(files_, state_);
+    readSettings(files_, speeds_);
     disableMachineControls(window_);
     link_.reconnect();
     // The window always opens with two section columns; the real count follows the first event.
@@ -63,29 +67,29 @@ bool App::startUp() {
 }
 
 void App::mainLoopPass() {
-    state_.stopRequested = false;
+    run_.startOperation();
     // A key-down taken last by the previous wait (this loop's or a handler's) is acted on now;
     // the ones a handler's wait took before it are lost.
-    if (state_.lastEvent.kind == EventKind::KeyDown) {
-        dispatchKey(*this, state_.lastEvent.key);
+    if (events_.last().kind == EventKind::KeyDown) {
+        dispatchKey(*this, events_.last().key);
         refreshReadout();
         noticeLostConnection();
     }
 
     // Idle: the computer may sleep again.
     power_.keepSystemAwake(false);
-    const Event event = waitForEvent(window_, state_, keyPacer_.waitMs(kLoopWaitMs));
+    const Event event = events_.next(keyPacer_.waitMs(kLoopWaitMs));
     if (keyPacer_.afterWait(event)) refreshReadout();
     if (event.kind == EventKind::PortRemoved) link_.portRemoved(event.port);
     if (event.kind == EventKind::Control) {
-        updateSectionLayout(window_, state_);
+        updateSectionLayout(window_, layout_);
         dispatchControl(*this, event);
         refreshReadout();
     }
     noticeLostConnection();
     // A handler's nested wait may have replaced the event: look at the last one taken.
-    if (state_.lastEvent.kind == EventKind::Close) {
-        state_.quitRequested = true;
+    if (events_.last().kind == EventKind::Close) {
+        quitRequested_ = true;
         link_.close();
     }
 }
@@ -97,7 +101,7 @@ void App::noticeLostConnection() {
 }
 
 void App::refreshReadout() {
-    window_.setText(ctl::kReadout, positionReadout(state_.position));
+    window_.setText(ctl::kReadout, positionReadout(position_));
 }
 
 }  // namespace tarvel

@@ -1,7 +1,11 @@
-// The program: start-up, the main loop and the subsystems it hands events to.
+// The program: start-up, the main loop and the subsystems it hands events to. It owns the state
+// of the program in pieces, each handed to the subsystems that need it.
 #pragma once
 
+#include "app/window_ops.h"
+#include "app/window_views.h"
 #include "link/command_exchange.h"
+#include "link/link_state.h"
 #include "link/serial_link.h"
 #include "manual/jogging.h"
 #include "manual/key_jog_pacer.h"
@@ -11,7 +15,11 @@
 #include "platform/serial.h"
 #include "platform/window.h"
 #include "profile/profile_file.h"
-#include "state/program_state.h"
+#include "state/event_source.h"
+#include "state/run_control.h"
+#include "state/section_layout.h"
+#include "state/speed_values.h"
+#include "state/tracked_position.h"
 #include "winding/section_cycle.h"
 
 namespace tarvel {
@@ -31,7 +39,7 @@ class App {
 
     // The subsystems, as the dispatch tables reach them.
     Window& window() { return window_; }
-    ProgramState& state() { return state_; }
+    WindowViews& views() { return views_; }
     CommandExchange& exchange() { return exchange_; }
     SerialLink& link() { return link_; }
     WindingCycles& cycles() { return cycles_; }
@@ -39,6 +47,16 @@ class App {
     KeyJogPacer& keyPacer() { return keyPacer_; }
     SetupCommands& setup() { return setup_; }
     ProfileFile& profile() { return profile_; }
+    FocusEditing& focusEditing() { return focusEditing_; }
+
+    // The pieces of the program's state, for the dispatch and for tests.
+    TrackedPosition& position() { return position_; }
+    RunControl& runControl() { return run_; }
+    LinkState& linkState() { return linkState_; }
+    SectionLayout& layout() { return layout_; }
+    SpeedValues& speeds() { return speeds_; }
+    EventSource& events() { return events_; }
+    bool quitRequested() const { return quitRequested_; }
 
   private:
     void refreshReadout();
@@ -47,7 +65,15 @@ class App {
     Window& window_;
     Power& power_;
     Files& files_;
-    ProgramState state_;
+    EventSource events_;
+    RunControl run_;
+    LinkState linkState_;
+    TrackedPosition position_;
+    SectionLayout layout_;
+    SpeedValues speeds_;
+    FocusEditing focusEditing_;
+    bool quitRequested_ = false;
+    WindowViews views_;
     CommandExchange exchange_;
     SerialLink link_;
     WindingCycles cycles_;

@@ -1,5 +1,8 @@
 #include "app/dispatch.h"
 
+#include <iterator>
+#include <vector>
+
 #include "app/app.h"
 #include "app/window_ops.h"
 #include "ui/control_groups.h"
@@ -10,55 +13,90 @@ namespace {
 
 using enum ControlEventKind;
 
+// Which button does what, by name.
+struct JogControl {
+    ControlId control;
+    JogButton jog;
+};
+constexpr JogControl kJogControls[] = {
+    {ctl::kJogHeightUp, JogButton::HeightUp},         {ctl::kJogHeightDown, JogButton::HeightDown},
+    {ctl::kJogLengthUp, JogButton::LengthUp},         {ctl::kJogLengthDown, JogButton::LengthDown},
+    {ctl::kJogRotationDown, JogButton::RotationDown}, {ctl::kJogRotationUp, JogButton::RotationUp},
+};
+
+struct RotationControl {
+    ControlId control;
+    RotationButton rotation;
+};
+constexpr RotationControl kRotationControls[] = {
+    {ctl::kRotateTo0, RotationButton::To0},
+    {ctl::kRotateToMinus180, RotationButton::ToMinus180},
+    {ctl::kRotateToMinus360, RotationButton::ToMinus360},
+    {ctl::kRotateTo180, RotationButton::To180},
+    {ctl::kRotateTo360, RotationButton::To360},
+    {ctl::kRotateSlotForward, RotationButton::SlotForward},
+    {ctl::kRotateSlotBack, RotationButton::SlotBack},
+};
+
+struct ZeroControl {
+    ControlId control;
+    ZeroAxis axis;
+};
+constexpr ZeroControl kZeroControls[] = {
+    {ctl::kLengthZero, ZeroAxis::Length},
+    {ctl::kHeightZero, ZeroAxis::Height},
+    {ctl::kRotationZero, ZeroAxis::Rotation},
+};
+
+template <typename Row, std::size_t N>
+const Row* rowOf(const Row (&rows)[N], ControlId id) {
+    for (const Row& row : rows)
+        if (row.control == id) return &row;
+    return nullptr;
+}
+
 void windSection(App& app, ControlId button) {
     // No second cycle can be started while this one runs; the cycle enables them at its end.
     setSectionButtonsEnabled(app.window(), false);
-    const int section = button - ctl::kSection1 + 1;
+    const int section = button - ctl::kSectionFirst + 1;
     app.cycles().windSection(section);
     // After section 2, and only then, what the cycle's last wait took is dropped: a key-down
     // does not jog after it, a close does not end the program.
-    if (section == 2) app.state().lastEvent = Event::none();
+    if (section == 2) app.events().forgetLast();
 }
 
 void jogButton(App& app, ControlId id) {
-    if (const JogRow* row = findJog(buttonJogs(), id)) app.jogging().jog(*row);
+    if (const JogControl* row = rowOf(kJogControls, id)) app.jogging().jog(buttonJog(row->jog));
 }
 
 void rotationButton(App& app, ControlId id) {
-    if (const RotationRow* row = findRotation(id)) app.jogging().rotate(*row);
+    if (const RotationControl* row = rowOf(kRotationControls, id))
+        app.jogging().rotate(rotation(row->rotation));
+}
+
+void zeroButton(App& app, ControlId id) {
+    if (const ZeroControl* row = rowOf(kZeroControls, id)) app.setup().zeroAxis(row->axis);
 }
 
 void focusGained(App& app, ControlId id) {
-    fieldFocusGained(app.window(), app.state(), id);
+    app.focusEditing().gained(app.window(), id);
 }
 
 void focusLost(App& app, ControlId id) {
-    fieldFocusLost(app.window(), app.state(), id);
+    app.focusEditing().lost(app.window(), id);
 }
 
-// СТОП and ПАУЗА have no row: they act only inside the wait for an acknowledgement.
-constexpr Route kRoutes[] = {
-    {11, 29, FocusGained, focusGained},
-    {37, 37, FocusGained, focusGained},
-    {39, 39, FocusGained, focusGained},
-    {71, 71, FocusGained, focusGained},
-    {84, 84, FocusGained, focusGained},
-    {86, 86, FocusGained, focusGained},
-    {11, 29, FocusLost, focusLost},
-    {37, 37, FocusLost, focusLost},
-    {39, 39, FocusLost, focusLost},
-    {71, 71, FocusLost, focusLost},
-    {84, 84, FocusLost, focusLost},
-    {86, 86, FocusLost, focusLost},
+// СТОП and ПАУЗА have no row: they act only inside the wait for an acknowledgement. The two
+// focus events of every field with focus editing follow these, from the control table.
+constexpr Route kFixedRoutes[] = {
     {ctl::kPoles, ctl::kPoles, TextChanged,
      [](App& app, ControlId) { copyPolesToSections(app.window()); }},
     {ctl::kTurns, ctl::kTurns, TextChanged,
      [](App& app, ControlId) { copyTurnsToSections(app.window()); }},
-    {ctl::kSection1, ctl::kSection1 + 3, Clicked, windSection},
-    {97, 103, Clicked, rotationButton},
+    {ctl::kSectionFirst, ctl::kSectionLast, Clicked, windSection},
+    {ctl::kRotationFirst, ctl::kRotationLast, Clicked, rotationButton},
     {ctl::kJogHeightUp, ctl::kJogLengthDown, Clicked, jogButton},
-    {ctl::kLengthZero, ctl::kRotationZero, Clicked,
-     [](App& app, ControlId id) { app.setup().zeroAxis(id); }},
+    {ctl::kLengthZero, ctl::kRotationZero, Clicked, zeroButton},
     {ctl::kStartPosition, ctl::kStartPosition, Clicked,
      [](App& app, ControlId) { app.setup().startPosition(); }},
     {ctl::kReset, ctl::kReset, Clicked, [](App& app, ControlId) { app.setup().emergencyReset(); }},
@@ -67,7 +105,9 @@ constexpr Route kRoutes[] = {
      [](App& app, ControlId) { app.setup().changeWorkpiece(); }},
     {ctl::kRefresh, ctl::kRefresh, Clicked, [](App& app, ControlId) { app.link().reconnect(); }},
     {ctl::kSend, ctl::kSend, Clicked,
-     [](App& app, ControlId) { app.exchange().sendOperatorCommand(); }},
+     [](App& app, ControlId) {
+         app.exchange().sendOperatorCommand(app.window().text(ctl::kCommandBox));
+     }},
     {ctl::kStake, ctl::kStake, Clicked,
      [](App& app, ControlId) { app.cycles().stakeCommutator(); }},
     {ctl::kNext, ctl::kNext, Clicked, [](App& app, ControlId) { app.setup().nextPosition(); }},
@@ -75,21 +115,31 @@ constexpr Route kRoutes[] = {
     {ctl::kLoad, ctl::kLoad, Clicked, [](App& app, ControlId) { app.profile().loadProfile(); }},
 };
 
+std::vector<Route> buildRoutes() {
+    std::vector<Route> routes(std::begin(kFixedRoutes), std::end(kFixedRoutes));
+    for (ControlId id : focusEditFields()) {
+        routes.push_back({id, id, FocusGained, focusGained});
+        routes.push_back({id, id, FocusLost, focusLost});
+    }
+    return routes;
+}
+
 }  // namespace
 
 std::span<const Route> controlRoutes() {
-    return kRoutes;
+    static const std::vector<Route> routes = buildRoutes();
+    return routes;
 }
 
 void dispatchControl(App& app, const Event& event) {
-    for (const Route& route : kRoutes) {
+    for (const Route& route : controlRoutes()) {
         if (event.sub == route.event && event.control >= route.first && event.control <= route.last)
             route.action(app, event.control);
     }
 }
 
 void dispatchKey(App& app, int key) {
-    if (const JogRow* row = findJog(keyJogs(), key)) app.keyPacer().keyDown(*row);
+    if (const Jog* jog = keyJog(key)) app.keyPacer().keyDown(*jog);
 }
 
 }  // namespace tarvel

@@ -9,37 +9,37 @@
 namespace tarvel {
 namespace {
 
-void copyToSections(Window& window, ControlId source, ControlId firstTarget) {
+void copyToSections(Window& window, ControlId source, SectionRow row) {
     const std::string text = window.text(source);
-    for (int k = 0; k < 4; ++k)
-        window.setText(firstTarget + 2 * k, text);
+    for (int k = 1; k <= kSections; ++k)
+        window.setText(sectionField(row, k), text);
 }
 
 }  // namespace
 
-void fieldFocusGained(Window& window, ProgramState& state, ControlId id) {
-    state.savedFieldText = window.text(id);
+void FocusEditing::gained(Window& window, ControlId id) {
+    saved_ = window.text(id);
     window.setText(id, "");
 }
 
-void fieldFocusLost(Window& window, ProgramState& state, ControlId id) {
-    if (window.text(id).empty()) window.setText(id, state.savedFieldText);
+void FocusEditing::lost(Window& window, ControlId id) {
+    if (window.text(id).empty()) window.setText(id, saved_);
 }
 
 void copyPolesToSections(Window& window) {
-    copyToSections(window, ctl::kPoles, 22);
+    copyToSections(window, ctl::kPoles, SectionRow::Span);
 }
 
 void copyTurnsToSections(Window& window) {
-    copyToSections(window, ctl::kTurns, 23);
+    copyToSections(window, ctl::kTurns, SectionRow::Turns);
 }
 
-void updateSectionLayout(Window& window, ProgramState& state) {
+void updateSectionLayout(Window& window, SectionLayout& layout) {
     const auto rule = sectionCountRule(window.text(ctl::kSlotCount), window.text(ctl::kBarCount));
     if (!rule) return;
-    state.slotPitch = rule->slotPitch;
-    state.sectionCount = rule->sectionCount;
-    applySectionLayout(window, state.sectionCount);
+    layout.slotPitch = rule->slotPitch;
+    layout.sectionCount = rule->sectionCount;
+    applySectionLayout(window, layout.sectionCount);
 }
 
 }  // namespace tarvel

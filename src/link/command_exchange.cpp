@@ -4,8 +4,6 @@
 
 #include "motion/motion_model.h"
 #include "numtext/reals.h"
-#include "state/event_wait.h"
-#include "ui/control_table.h"
 
 namespace tarvel {
 namespace {
@@ -28,13 +26,19 @@ bool AcknowledgementScanner::feed(std::string_view bytes) {
     return false;
 }
 
-CommandExchange::CommandExchange(Window& window, SerialPort& port, Clock& clock, Power& power,
-                                 ProgramState& state)
-    : window_(window), port_(port), clock_(clock), power_(power), state_(state) {}
+CommandExchange::CommandExchange(EventSource& events, SerialPort& port, Clock& clock, Power& power,
+                                 RunControl& run, LinkState& state, OperatorView& view)
+    : events_(events),
+      port_(port),
+      clock_(clock),
+      power_(power),
+      run_(run),
+      state_(state),
+      view_(view) {}
 
 void CommandExchange::sendLine(std::string_view line) {
     if (!port_.isOpen()) return;
-    if (state_.stopRequested) return;
+    if (run_.stopRequested()) return;
 
     // Left-overs (an "ok" that came after СТОП, the rest of the start-up text) must never be
     // taken for the answer to this line.
@@ -48,16 +52,11 @@ void CommandExchange::sendLine(std::string_view line) {
     const std::int64_t writtenAt = clock_.nowMs();
     char buffer[kReadBufferSize];
     for (;;) {
-        const Event event = waitForEvent(window_, state_, nextWaitMs(clock_.nowMs() - writtenAt));
-        if (event.isControl(ctl::kStop, ControlEventKind::Clicked)) {
-            state_.stopRequested = true;
-            state_.paused = false;
-            return;
-        }
-        if (event.isControl(ctl::kPause, ControlEventKind::Clicked)) state_.paused = !state_.paused;
+        const Event event = events_.next(nextWaitMs(clock_.nowMs() - writtenAt));
+        if (run_.take(event) == RunControl::Press::Stop) return;
         // Noticed while paused too: the operator must not wait for a machine that is gone.
         if (removesConnectedPort(event) || port_.deviceGone()) return lose(line);
-        if (state_.paused) continue;
+        if (run_.paused()) continue;
 
         const int waiting = port_.bytesWaiting();
         if (port_.deviceGone()) return lose(line);
@@ -66,8 +65,9 @@ void CommandExchange::sendLine(std::string_view line) {
         const int got = port_.read(buffer, std::min(waiting, kReadBufferSize));
         if (got <= 0) continue;
         const std::string_view received(buffer, static_cast<std::size_t>(got));
-        lastReply_ =
-            port_.decode(received.substr(0, std::min(received.find('\0'), kReplyTextLimit)));
+        if (observer_)
+            observer_(
+                port_.decode(received.substr(0, std::min(received.find('\0'), kReplyTextLimit))));
         if (scanner.feed(received)) return;
     }
 }
@@ -76,10 +76,10 @@ bool CommandExchange::sendMove(std::string_view head, double target, std::string
                                NumberForm form) {
     if (!sendableNumber(target)) {
         // After СТОП nothing goes out anyway, and the operator has already acted.
-        if (!state_.stopRequested) {
-            window_.showMessage("Команда «" + std::string(head) + "…» не отправлена: координата " +
-                                FormatReal(StoreReal(target)) +
-                                " вне допустимого диапазона станка. Проверьте введённые значения.");
+        if (!run_.stopRequested()) {
+            view_.tell("Команда «" + std::string(head) + "…» не отправлена: координата " +
+                       FormatReal(StoreReal(target)) +
+                       " вне допустимого диапазона станка. Проверьте введённые значения.");
         }
         return false;
     }
@@ -92,11 +92,11 @@ bool CommandExchange::sendMove(std::string_view head, double target, std::string
 }
 
 bool CommandExchange::sending() const {
-    return port_.isOpen() && !state_.stopRequested;
+    return port_.isOpen() && !run_.stopRequested();
 }
 
-void CommandExchange::sendOperatorCommand() {
-    sendLine(window_.text(ctl::kCommandBox) + "\r\n");
+void CommandExchange::sendOperatorCommand(std::string_view boxText) {
+    sendLine(std::string(boxText) + "\r\n");
 }
 
 void CommandExchange::noteControllerSettings(std::string_view text) {
@@ -121,8 +121,7 @@ bool CommandExchange::removesConnectedPort(const Event& event) const {
 }
 
 void CommandExchange::lose(std::string_view line) {
-    state_.stopRequested = true;
-    state_.paused = false;
+    run_.stopAll();
     lostLine_ = std::string(line);
 }
 

@@ -1,16 +1,20 @@
 // The exchange of G-code lines with the controller: one line, then a wait for its "ok".
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
 
 #include "link/line_sender.h"
+#include "link/link_state.h"
 #include "platform/power.h"
 #include "platform/serial.h"
 #include "platform/window.h"
-#include "state/program_state.h"
+#include "state/event_source.h"
+#include "state/operator_view.h"
+#include "state/run_control.h"
 
 namespace tarvel {
 
@@ -27,8 +31,8 @@ class AcknowledgementScanner {
 
 class CommandExchange final : public LineSender {
   public:
-    CommandExchange(Window& window, SerialPort& port, Clock& clock, Power& power,
-                    ProgramState& state);
+    CommandExchange(EventSource& events, SerialPort& port, Clock& clock, Power& power,
+                    RunControl& run, LinkState& state, OperatorView& view);
 
     // While a line waits for its acknowledgement the window stays alive; only СТОП and ПАУЗА
     // act.
@@ -37,9 +41,13 @@ class CommandExchange final : public LineSender {
                   NumberForm form = NumberForm::Integer) override;
     bool sending() const override;
     // "Отправить": the command box's text as one line.
-    void sendOperatorCommand();
+    void sendOperatorCommand(std::string_view boxText);
 
-    const std::string& lastReply() const { return lastReply_; }
+    // For a test that wants to see each read a wait examines, as text (at most 92 bytes, up to
+    // the first zero byte); nothing is decoded while none is set.
+    void observeReplies(std::function<void(const std::string&)> observer) {
+        observer_ = std::move(observer);
+    }
     // The line whose wait found the controller gone, once; the operation it belonged to has
     // ended as after СТОП.
     std::optional<std::string> takeLostLine() { return std::exchange(lostLine_, std::nullopt); }
@@ -57,12 +65,14 @@ class CommandExchange final : public LineSender {
     // Ends the wait of `line` as СТОП would: the port has lost its device.
     void lose(std::string_view line);
 
-    Window& window_;
+    EventSource& events_;
     SerialPort& port_;
     Clock& clock_;
     Power& power_;
-    ProgramState& state_;
-    std::string lastReply_;
+    RunControl& run_;
+    LinkState& state_;
+    OperatorView& view_;
+    std::function<void(const std::string&)> observer_;
     std::optional<std::string> lostLine_;
 };
 

@@ -5,8 +5,6 @@
 #include "link/identification.h"
 #include "motion/motion_model.h"
 #include "numtext/numtext.h"
-#include "ui/control_groups.h"
-#include "ui/control_table.h"
 
 namespace tarvel {
 namespace {
@@ -18,9 +16,14 @@ constexpr std::int64_t kQuietLimitMs = 1000;
 
 }  // namespace
 
-SerialLink::SerialLink(Window& window, SerialPort& port, Clock& clock, ProgramState& state,
-                       LineSender& sender)
-    : window_(window), port_(port), clock_(clock), state_(state), sender_(sender) {}
+SerialLink::SerialLink(SerialPort& port, Clock& clock, LinkState& state, LineSender& sender,
+                       TrackedPosition& position, ConnectionView& view)
+    : port_(port),
+      clock_(clock),
+      state_(state),
+      sender_(sender),
+      position_(position),
+      view_(view) {}
 
 void SerialLink::reconnect() {
     closeAndShowNotConnected();
@@ -29,17 +32,12 @@ void SerialLink::reconnect() {
 }
 
 void SerialLink::closeAndShowNotConnected() {
-    if (port_.isOpen()) {
-        port_.close();
-        state_.connectedPort = 0;
-        disableMachineControls(window_);
-    }
-    window_.setFrontColour(ctl::kStatus, colour::kDisconnected);
-    window_.setText(ctl::kStatus, "Не подключен");
+    close();
+    view_.showNotConnected();
 }
 
 void SerialLink::connectionLost(std::optional<std::string_view> line) {
-    closeAndShowNotConnected();
+    close();
     std::string what;
     if (line) {
         what = "Строка «" + std::string(line->substr(0, line->find_last_not_of("\r\n") + 1)) +
@@ -49,7 +47,7 @@ void SerialLink::connectionLost(std::optional<std::string_view> line) {
             "Программа в это время ничего не отправляла, но движения, уже принятые "
             "контроллером, могли не выполниться.";
     }
-    window_.showMessage(
+    view_.showDeviceGone(
         "Связь с контроллером станка потеряна: кабель отключён или контроллер выключен. " + what +
         " Проверьте положение станка, подключите контроллер и нажмите «Обновить».");
 }
@@ -69,8 +67,7 @@ void SerialLink::connectController() {
             continue;
         }
         if (identifiesController(port_.decode(examinedPart(bytes)))) {
-            window_.setText(ctl::kStatus, "Подключен");
-            window_.setFrontColour(ctl::kStatus, colour::kConnected);
+            view_.showConnected();
             state_.firstPortToTry = n;
             state_.connectedPort = n;
             // Opening the port reset the board: its own settings hold again.
@@ -113,11 +110,11 @@ void SerialLink::drainUntilQuiet() {
 }
 
 void SerialLink::setStartPosition() {
-    state_.position.length = 0;
-    state_.position.height = 0;
-    state_.position.rotation = 0;
+    position_.length = 0;
+    position_.height = 0;
+    position_.rotation = 0;
     sender_.sendLine("G92 X0 Y0 Z0 E0\r\n");
-    enableManualControls(window_);
+    view_.enableManualControls();
 }
 
 void SerialLink::close() {

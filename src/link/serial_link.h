@@ -5,17 +5,19 @@
 #include <string_view>
 
 #include "link/connection.h"
+#include "link/connection_view.h"
 #include "link/line_sender.h"
+#include "link/link_state.h"
 #include "platform/serial.h"
 #include "platform/window.h"
-#include "state/program_state.h"
+#include "state/tracked_position.h"
 
 namespace tarvel {
 
 class SerialLink final : public Connection {
   public:
-    SerialLink(Window& window, SerialPort& port, Clock& clock, ProgramState& state,
-               LineSender& sender);
+    SerialLink(SerialPort& port, Clock& clock, LinkState& state, LineSender& sender,
+               TrackedPosition& position, ConnectionView& view);
 
     // "Обновить": closes the port, shows "Не подключен", searches from firstPortToTry and, when
     // the controller answers, declares the start position.
@@ -47,11 +49,12 @@ class SerialLink final : public Connection {
     // the line has been quiet for 50 ms (for at most a second).
     void drainUntilQuiet();
 
-    Window& window_;
     SerialPort& port_;
     Clock& clock_;
-    ProgramState& state_;
+    LinkState& state_;
     LineSender& sender_;
+    TrackedPosition& position_;
+    ConnectionView& view_;
 };
 
 }  // namespace tarvel

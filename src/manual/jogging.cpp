@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "ui/control_groups.h"
-#include "ui/control_table.h"
+#include "numtext/reals.h"
+#include "platform/window.h"
 
 namespace tarvel {
 namespace {
@@ -19,73 +19,69 @@ std::string feedTail(const JogAxis& axis) {
 }
 
 // Arrow keys and the keypad's + and -; the + and - of the main keyboard do not jog.
-constexpr JogRow kKeyJogs[] = {
-    {37, &kRotation, -0.5f}, {38, &kLength, 1.0f},  {39, &kRotation, 0.5f},
-    {40, &kLength, -1.0f},   {107, &kHeight, 1.0f}, {109, &kHeight, -1.0f},
+constexpr KeyJog kKeyJogs[] = {
+    {key::kLeft, {&kRotation, -0.5f}},    {key::kUp, {&kLength, 1.0f}},
+    {key::kRight, {&kRotation, 0.5f}},    {key::kDown, {&kLength, -1.0f}},
+    {key::kNumpadPlus, {&kHeight, 1.0f}}, {key::kNumpadMinus, {&kHeight, -1.0f}},
 };
 
-// The "-" button goes down by 2 only, so the guide is lowered into a slot with care.
-constexpr JogRow kButtonJogs[] = {
-    {ctl::kJogHeightUp, &kHeight, 10.0f},        {ctl::kJogHeightDown, &kHeight, -2.0f},
-    {ctl::kJogLengthUp, &kLength, 5.0f},         {ctl::kJogLengthDown, &kLength, -5.0f},
-    {ctl::kJogRotationDown, &kRotation, -10.0f}, {ctl::kJogRotationUp, &kRotation, 10.0f},
+// In the order of JogButton. The "-" button goes down by 2 only, so the guide is lowered into a
+// slot with care.
+constexpr Jog kButtonJogs[] = {
+    {&kHeight, 10.0f}, {&kHeight, -2.0f},    {&kLength, 5.0f},
+    {&kLength, -5.0f}, {&kRotation, -10.0f}, {&kRotation, 10.0f},
 };
 
-constexpr RotationRow kRotationButtons[] = {
-    {99, -360.0f, 0}, {98, -180.0f, 0}, {97, 0.0f, 0},  {100, 180.0f, 0},
-    {101, 360.0f, 0}, {103, 0.0f, -1},  {102, 0.0f, 1},
+// In the order of RotationButton.
+constexpr Rotation kRotations[] = {
+    {0.0f, 0}, {-180.0f, 0}, {-360.0f, 0}, {180.0f, 0}, {360.0f, 0}, {0.0f, 1}, {0.0f, -1},
 };
 
 }  // namespace
 
-std::span<const JogRow> keyJogs() {
+const Jog& buttonJog(JogButton button) {
+    return kButtonJogs[static_cast<int>(button)];
+}
+
+std::span<const KeyJog> keyJogs() {
     return kKeyJogs;
 }
 
-std::span<const JogRow> buttonJogs() {
-    return kButtonJogs;
+const Jog* keyJog(int key) {
+    const auto it = std::find_if(std::begin(kKeyJogs), std::end(kKeyJogs),
+                                 [key](const KeyJog& row) { return row.key == key; });
+    return it == std::end(kKeyJogs) ? nullptr : &it->jog;
 }
 
-std::span<const RotationRow> rotationButtons() {
-    return kRotationButtons;
+const Rotation& rotation(RotationButton button) {
+    return kRotations[static_cast<int>(button)];
 }
 
-const JogRow* findJog(std::span<const JogRow> rows, int input) {
-    const auto it = std::find_if(rows.begin(), rows.end(),
-                                 [input](const JogRow& row) { return row.input == input; });
-    return it == rows.end() ? nullptr : &*it;
-}
+Jogging::Jogging(LineSender& sender, TrackedPosition& position, const SectionLayout& layout,
+                 const LinkState& link, ManualView& view)
+    : sender_(sender), position_(position), layout_(layout), link_(link), view_(view) {}
 
-const RotationRow* findRotation(ControlId id) {
-    const auto it = std::find_if(std::begin(kRotationButtons), std::end(kRotationButtons),
-                                 [id](const RotationRow& row) { return row.control == id; });
-    return it == std::end(kRotationButtons) ? nullptr : &*it;
-}
-
-Jogging::Jogging(Window& window, LineSender& sender, ProgramState& state)
-    : window_(window), sender_(sender), state_(state) {}
-
-double Jogging::jog(const JogRow& row) {
-    float& field = state_.position.*(row.axis->field);
+double Jogging::jog(const Jog& jog) {
+    float& field = position_.*(jog.axis->field);
     const float from = field;
-    field = StoreReal(static_cast<double>(field) + static_cast<double>(row.step));
+    field = StoreReal(static_cast<double>(field) + static_cast<double>(jog.step));
     const bool connected = sender_.sending();
-    if (!sender_.sendMove(row.axis->head, field, feedTail(*row.axis)) || !connected) return 0;
+    if (!sender_.sendMove(jog.axis->head, field, feedTail(*jog.axis)) || !connected) return 0;
     // The machine moves by what the lines say: whole numbers, so half a degree is 0 or 1.
     motion::Axes distance;
-    distance[row.axis->axis] = sendableNumber(from)
+    distance[jog.axis->axis] = sendableNumber(from)
                                    ? static_cast<double>(RoundToInt64(field) - RoundToInt64(from))
-                                   : static_cast<double>(row.step);
-    return motion::moveSeconds(distance, row.axis->feed, state_.controllerAccelerationY);
+                                   : static_cast<double>(jog.step);
+    return motion::moveSeconds(distance, jog.axis->feed, link_.controllerAccelerationY);
 }
 
-void Jogging::rotate(const RotationRow& row) {
-    resetSectionProgress(window_);
-    float& rotation = state_.position.rotation;
-    rotation = row.slots == 0 ? row.angle
-                              : StoreReal(static_cast<double>(rotation) +
-                                          row.slots * static_cast<double>(state_.slotPitch));
-    sender_.sendMove(kRotation.head, rotation, feedTail(kRotation));
+void Jogging::rotate(const Rotation& turn) {
+    view_.resetSectionProgress();
+    float& angle = position_.rotation;
+    angle = turn.slots == 0 ? turn.angle
+                            : StoreReal(static_cast<double>(angle) +
+                                        turn.slots * static_cast<double>(layout_.slotPitch));
+    sender_.sendMove(kRotation.head, angle, feedTail(kRotation));
 }
 
 }  // namespace tarvel

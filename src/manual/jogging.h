@@ -6,9 +6,11 @@
 #include <span>
 
 #include "link/line_sender.h"
+#include "link/link_state.h"
+#include "manual/manual_view.h"
 #include "motion/motion_model.h"
-#include "platform/window.h"
-#include "state/program_state.h"
+#include "state/section_layout.h"
+#include "state/tracked_position.h"
 
 namespace tarvel {
 
@@ -19,43 +21,51 @@ struct JogAxis {
     int feed;          // units/min; the line ends "F" + feed + "\r\n" (no space before the word)
 };
 
-// A key (its virtual-key code) or a jog button (its control number) and its step.
-struct JogRow {
-    int input;
+// One axis by a step.
+struct Jog {
     const JogAxis* axis;
     float step;
 };
 
+// The jog buttons of the manual panel.
+enum class JogButton { HeightUp, HeightDown, LengthUp, LengthDown, RotationDown, RotationUp };
+const Jog& buttonJog(JogButton button);
+
+// A key (its virtual-key code) and its jog.
+struct KeyJog {
+    int key;
+    Jog jog;
+};
+std::span<const KeyJog> keyJogs();
+// The jog of a key, or null when the key has none.
+const Jog* keyJog(int key);
+
 // A rotation button: an absolute angle, or one slot pitch forward (+1) or back (-1).
-struct RotationRow {
-    ControlId control;
+struct Rotation {
     float angle;
     int slots;
 };
-
-std::span<const JogRow> keyJogs();
-std::span<const JogRow> buttonJogs();
-std::span<const RotationRow> rotationButtons();
-
-// The row of a key or button, or null when it has none.
-const JogRow* findJog(std::span<const JogRow> rows, int input);
-const RotationRow* findRotation(ControlId id);
+enum class RotationButton { To0, ToMinus180, ToMinus360, To180, To360, SlotForward, SlotBack };
+const Rotation& rotation(RotationButton button);
 
 class Jogging {
   public:
-    Jogging(Window& window, LineSender& sender, ProgramState& state);
+    Jogging(LineSender& sender, TrackedPosition& position, const SectionLayout& layout,
+            const LinkState& link, ManualView& view);
 
     // The tracked position moves first and keeps its fraction; the line carries the nearest
     // whole number. With no controller, or after СТОП, only the tracked position moves.
     // Returns how long the machine takes for the move sent, 0 when none went out.
-    double jog(const JogRow& row);
+    double jog(const Jog& jog);
     // Resets the section progress bars, then turns the workpiece.
-    void rotate(const RotationRow& row);
+    void rotate(const Rotation& rotation);
 
   private:
-    Window& window_;
     LineSender& sender_;
-    ProgramState& state_;
+    TrackedPosition& position_;
+    const SectionLayout& layout_;
+    const LinkState& link_;
+    ManualView& view_;
 };
 
 }  // namespace tarvel

@@ -6,12 +6,12 @@
 
 namespace tarvel {
 
-void KeyJogPacer::keyDown(const JogRow& row) {
+void KeyJogPacer::keyDown(const Jog& jog) {
     if (clock_.nowMs() >= readyAtMs_) {
-        send(row);
+        send(jog);
         return;
     }
-    kept_ = &row;
+    kept_ = &jog;
 }
 
 int KeyJogPacer::waitMs(int longest) {
@@ -22,7 +22,7 @@ int KeyJogPacer::waitMs(int longest) {
 
 bool KeyJogPacer::afterWait(const Event& event) {
     if (!kept_) return false;
-    if (event.kind == EventKind::KeyDown && findJog(keyJogs(), event.key)) return false;
+    if (event.kind == EventKind::KeyDown && keyJog(event.key)) return false;
     if (event.kind != EventKind::None && event.kind != EventKind::Timer) {
         kept_ = nullptr;
         return false;
@@ -32,9 +32,9 @@ bool KeyJogPacer::afterWait(const Event& event) {
     return true;
 }
 
-void KeyJogPacer::send(const JogRow& row) {
+void KeyJogPacer::send(const Jog& jog) {
     kept_ = nullptr;
-    const double seconds = jogging_.jog(row);
+    const double seconds = jogging_.jog(jog);
     // Counted from the acknowledgement: the controller has the move by then.
     readyAtMs_ = clock_.nowMs() + static_cast<std::int64_t>(std::ceil(seconds * 1000)) + kMarginMs;
 }

@@ -18,7 +18,7 @@ class KeyJogPacer {
     KeyJogPacer(Clock& clock, Jogging& jogging) : clock_(clock), jogging_(jogging) {}
 
     // A jog key went down.
-    void keyDown(const JogRow& row);
+    void keyDown(const Jog& jog);
     // How long the main loop may wait for its next event: `longest`, or less when a kept jog
     // falls due sooner.
     int waitMs(int longest);
@@ -32,11 +32,11 @@ class KeyJogPacer {
     static constexpr std::int64_t kMarginMs = 1;
 
   private:
-    void send(const JogRow& row);
+    void send(const Jog& jog);
 
     Clock& clock_;
     Jogging& jogging_;
-    const JogRow* kept_ = nullptr;
+    const Jog* kept_ = nullptr;
     std::int64_t readyAtMs_ = 0;  // when the machine is done with the last key jog
 };
 

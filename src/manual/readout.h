@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "state/program_state.h"
+#include "state/tracked_position.h"
 
 namespace tarvel {
 

@@ -4,23 +4,21 @@
 #include <optional>
 
 #include "numtext/reals.h"
-#include "ui/control_groups.h"
-#include "ui/control_table.h"
 #include "winding/parameters.h"
 
 namespace tarvel {
 namespace {
 
 struct ZeroRow {
-    ControlId button;
     float TrackedPosition::*field;
     const char* head;
 };
 
+// In the order of ZeroAxis.
 constexpr ZeroRow kZeroRows[] = {
-    {ctl::kLengthZero, &TrackedPosition::length, "G92 Y"},
-    {ctl::kHeightZero, &TrackedPosition::height, "G92 Z"},
-    {ctl::kRotationZero, &TrackedPosition::rotation, "G92 E"},
+    {&TrackedPosition::length, "G92 Y"},
+    {&TrackedPosition::height, "G92 Z"},
+    {&TrackedPosition::rotation, "G92 E"},
 };
 
 // "ДАЛЕЕ" first brings a turned workpiece to a full turn in the winding direction (0 clockwise,
@@ -45,24 +43,28 @@ constexpr const char* kNextMove = " F15000\r\n";
 
 }  // namespace
 
-SetupCommands::SetupCommands(Window& window, LineSender& sender, Connection& connection,
-                             ProgramState& state)
-    : window_(window), sender_(sender), connection_(connection), state_(state) {}
+SetupCommands::SetupCommands(const WindingForm& form, ManualView& view, LineSender& sender,
+                             Connection& connection, TrackedPosition& position,
+                             const SectionLayout& layout)
+    : form_(form),
+      view_(view),
+      sender_(sender),
+      connection_(connection),
+      position_(position),
+      layout_(layout) {}
 
-void SetupCommands::zeroAxis(ControlId button) {
-    for (const ZeroRow& row : kZeroRows) {
-        if (row.button != button) continue;
-        state_.position.*row.field = 0;
-        sender_.sendMove(row.head, 0, "\r\n");
-    }
+void SetupCommands::zeroAxis(ZeroAxis axis) {
+    const ZeroRow& row = kZeroRows[static_cast<int>(axis)];
+    position_.*row.field = 0;
+    sender_.sendMove(row.head, 0, "\r\n");
 }
 
 void SetupCommands::startPosition() {
     connection_.setStartPosition();
-    enableWindingControls(window_);
-    const double yStart = yStartTarget(readReal(window_, ctl::kCommutatorDistance));
+    view_.enableWindingControls();
+    const double yStart = yStartTarget(readReal(form_, Parameter::CommutatorDistance));
     if (!sendableNumber(yStart)) {
-        window_.showMessage(
+        view_.tell(
             "Проверьте поле «РАССТОЯНИЕ ДО КОЛЛЕКТОРА»: с таким значением станок получил бы "
             "недопустимую координату. Двигатели не включены, переезд в начальную позицию не "
             "выполнен.");
@@ -80,35 +82,35 @@ void SetupCommands::park() {
 void SetupCommands::changeWorkpiece() {
     sender_.sendLine("G28 Z\r\n");
     sender_.sendLine("M84 Y\r\n");
-    state_.position.length = 0;
+    position_.length = 0;
     sender_.sendLine("G92 Y0\r\n");
 }
 
 void SetupCommands::emergencyReset() {
-    disableMachineControls(window_);
+    view_.disableMachineControls();
     // Like any line it waits for its "ok": a controller that stays silent after its emergency
     // stop is let go with СТОП, and the search below then sends nothing.
     sender_.sendLine("M112\r\n");
-    disableMachineControls(window_);
+    view_.disableMachineControls();
     connection_.reconnect();
 }
 
 void SetupCommands::nextPosition() {
-    if (state_.lastWoundSection == 0 || readInteger(window_, ctl::kRotationBefore) != 0) return;
-    float& rotation = state_.position.rotation;
+    if (layout_.lastWoundSection == 0 || readInteger(form_, Parameter::RotationBefore) != 0) return;
+    float& rotation = position_.rotation;
     const std::optional<float> turnTo =
-        finishingTurn(rotation, readInteger(window_, ctl::kDirection));
-    const bool slotDone = state_.sectionCount == state_.lastWoundSection;
+        finishingTurn(rotation, readInteger(form_, Parameter::Direction));
+    const bool slotDone = layout_.sectionCount == layout_.lastWoundSection;
 
     std::optional<float> stepTo;
     if (slotDone) {
-        const float slots = readReal(window_, ctl::kSlotCount);
+        const float slots = readReal(form_, Parameter::SlotCount);
         const double pitch = 360.0 / static_cast<double>(slots);
-        const double step = readInteger(window_, ctl::kLayingOrder) > 0 ? -pitch : pitch;
+        const double step = readInteger(form_, Parameter::LayingOrder) > 0 ? -pitch : pitch;
         stepTo = StoreReal(static_cast<double>(turnTo.value_or(rotation)) + step);
         // Checked before the first line, so a refused step leaves the workpiece as it was.
         if (!std::isfinite(slots) || !sendableNumber(pitch) || !sendableNumber(*stepTo)) {
-            window_.showMessage(
+            view_.tell(
                 "Проверьте поле «КОЛИЧЕСТВО ПАЗОВ»: с таким значением шаг на следующий паз не "
                 "определён. Заготовка не повёрнута, на станок ничего не отправлено.");
             return;
@@ -119,7 +121,7 @@ void SetupCommands::nextPosition() {
         sender_.sendMove("G0 E", rotation, kNextMove);
     }
     if (!stepTo) return;
-    resetSectionProgress(window_);
+    view_.resetSectionProgress();
     rotation = *stepTo;
     sender_.sendMove("G0 E", rotation, kNextMove);
 }

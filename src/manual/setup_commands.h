@@ -4,17 +4,23 @@
 
 #include "link/connection.h"
 #include "link/line_sender.h"
-#include "platform/window.h"
-#include "state/program_state.h"
+#include "manual/manual_view.h"
+#include "state/section_layout.h"
+#include "state/tracked_position.h"
+#include "winding/winding_form.h"
 
 namespace tarvel {
 
+// The axes of "ДЛИНА 0", "ВЫСОТА 0" and "ПОВОРОТ 0".
+enum class ZeroAxis { Length, Height, Rotation };
+
 class SetupCommands {
   public:
-    SetupCommands(Window& window, LineSender& sender, Connection& connection, ProgramState& state);
+    SetupCommands(const WindingForm& form, ManualView& view, LineSender& sender,
+                  Connection& connection, TrackedPosition& position, const SectionLayout& layout);
 
     // "ДЛИНА 0", "ВЫСОТА 0", "ПОВОРОТ 0": the present position of one axis becomes its zero.
-    void zeroAxis(ControlId button);
+    void zeroAxis(ZeroAxis axis);
     // "УСТАНОВИТЬ НАЧАЛЬНУЮ ПОЗИЦИЮ": declares the zero, enables the winding controls, powers
     // the motors and moves to the start of the stroke at height 15.
     void startPosition();
@@ -29,10 +35,12 @@ class SetupCommands {
     void nextPosition();
 
   private:
-    Window& window_;
+    const WindingForm& form_;
+    ManualView& view_;
     LineSender& sender_;
     Connection& connection_;
-    ProgramState& state_;
+    TrackedPosition& position_;
+    const SectionLayout& layout_;
 };
 
 }  // namespace tarvel

@@ -16,6 +16,8 @@ namespace tarvel::plan {
 namespace {
 
 constexpr int kRefused = 2;
+// The program itself went wrong on the way (a fault the in-memory platform caught).
+constexpr int kFault = 3;
 // A profile is a few hundred bytes: anything this large is not one.
 constexpr std::uintmax_t kLargestProfile = 64u << 20;
 
@@ -137,6 +139,10 @@ int runFromExplorer(const std::string& profile, Desktop& desktop) {
         return kRefused;
     }
     const Plan plan = planWork(*bytes, {});
+    if (!plan.faults.empty()) {
+        desktop.tell("План не рассчитан, программа ошиблась: " + plan.faults.front() + ".");
+        return kFault;
+    }
     if (!plan.messages.empty()) {
         std::string all;
         for (const std::string& message : plan.messages)
@@ -179,6 +185,11 @@ int runPlanTool(const std::vector<std::string>& args, std::ostream& out, std::os
         return kRefused;
     }
     const Plan plan = planWork(*bytes, request->options);
+    if (!plan.faults.empty()) {
+        err << "tarvel-plan: план не рассчитан, программа ошиблась: " << plan.faults.front()
+            << ".\n";
+        return kFault;
+    }
     if (!plan.messages.empty()) {
         for (const std::string& message : plan.messages)
             err << message << "\n";

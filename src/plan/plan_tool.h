@@ -5,7 +5,8 @@
 //
 // Without --gcode or --seconds it prints the report; --svg writes the pictures, --html the page.
 // Exit status 0; 2 when the profile cannot be read, when the program would refuse it (its own
-// message names the field), or when the command line is wrong.
+// message names the field), or when the command line is wrong; 3 when the program went wrong on
+// the way (a wait that never ends), so that no plan is trusted that was cut short.
 #pragma once
 
 #include <ostream>

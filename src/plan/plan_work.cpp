@@ -4,10 +4,10 @@
 #include <cmath>
 #include <numeric>
 
-#include "app/program_in_memory.h"
 #include "motion/motion_model.h"
 #include "numtext/numtext.h"
 #include "plan/plan_report.h"
+#include "platform/memory/program_in_memory.h"
 #include "ui/control_table.h"
 #include "winding/parameters.h"
 
@@ -16,58 +16,44 @@ namespace {
 
 constexpr const char* kProfileName = "profile.tpf";
 
-// How the work reads a field: as a real, as an integer, or both (the slots: a real in the
-// geometry, an integer for the number of sections).
-enum class Reading { Real, Integer, Both, Unread };
-
-struct ShownRow {
-    ControlId label, field;
-    Reading reading;
-};
-
-// The rows the report shows, from the top of the window down.
-constexpr ShownRow kShownRows[] = {
-    {10, 11, Reading::Real},    {0, 12, Reading::Real},    {1, 13, Reading::Both},
-    {2, 14, Reading::Real},     {3, 15, Reading::Real},    {4, 16, Reading::Real},
-    {5, 17, Reading::Unread},   {6, 18, Reading::Real},    {7, 19, Reading::Integer},
-    {8, 20, Reading::Integer},  {9, 21, Reading::Integer}, {36, 37, Reading::Integer},
-    {38, 39, Reading::Integer},
-};
-
-std::string readingOf(const std::string& text, Reading reading) {
+std::string readingOf(const std::string& text, std::optional<Parameter> parameter) {
+    // The common turns are copied into the sections by typing; the work reads each section's.
+    if (!parameter) return "(по секциям)";
     // At most two decimals, as every length and angle of the plan.
     const std::string real = shortNumber(ParseReal(text));
     const std::string integer = FormatInteger(ParseInteger(text));
-    switch (reading) {
+    switch (tarvel::readingOf(*parameter)) {
         case Reading::Real:
             return real;
         case Reading::Integer:
             return integer;
         case Reading::Both:
             return real == integer ? real : real + " / " + integer;
-        case Reading::Unread:
-            return "(по секциям)";
     }
     return real;
 }
 
-void readValues(const memory::MemoryWindow& window, Plan& plan) {
-    plan.parameters = readCommonParameters(window);
+// The values as the work reads them, and the rows of the parameter panel that it reads: those of
+// the cycles' parameters and the common turns.
+void readValues(const Window& window, const WindingForm& form, Plan& plan) {
+    plan.parameters = readCommonParameters(form);
     plan.geometry = computeSectionGeometry(plan.parameters);
-    plan.rotationBefore = readRotationBefore(window);
-    plan.rotationAfter = readRotationAfter(window);
-    plan.bars = readBarCount(window);
-    plan.direction = readInteger(window, ctl::kDirection);
-    plan.layingOrder = readInteger(window, ctl::kLayingOrder);
-    plan.slots = readInteger(window, ctl::kSlotCount);
-    for (int k = 1; k <= 4; ++k)
-        plan.turns[k - 1] = readTurns(window, k);
-    plan.speed = readWindingSpeed(window);
-    plan.power = readStakingPower(window);
-    for (const ShownRow& row : kShownRows) {
+    plan.rotationBefore = readRotationBefore(form);
+    plan.rotationAfter = readRotationAfter(form);
+    plan.bars = readBarCount(form);
+    plan.direction = readInteger(form, Parameter::Direction);
+    plan.layingOrder = readInteger(form, Parameter::LayingOrder);
+    plan.slots = readInteger(form, Parameter::SlotCount);
+    for (int k = 1; k <= kSections; ++k)
+        plan.turns[k - 1] = readTurns(form, k);
+    plan.speed = readWindingSpeed(form);
+    plan.power = readStakingPower(form);
+    for (const ParameterRow& row : parameterRows()) {
+        const std::optional<Parameter> parameter = parameterOf(row.field);
+        if (!parameter && row.field != ctl::kTurns) continue;
         const std::string text = window.text(row.field);
         plan.fields.push_back({controlTable()[static_cast<std::size_t>(row.label)].caption, text,
-                               readingOf(text, row.reading)});
+                               readingOf(text, parameter)});
     }
 }
 
@@ -81,6 +67,9 @@ class Operator {
         plan_.steps.push_back(std::move(step));
         program_.window.click(button);
         program_.runUntilIdle();
+        for (const auto* faults : {&program_.window.faults, &program_.port.faults})
+            plan_.faults.insert(plan_.faults.end(), faults->begin(), faults->end());
+        if (!plan_.faults.empty()) return false;
         if (program_.window.messages.empty()) return true;
         plan_.messages = program_.window.messages;
         return false;
@@ -177,11 +166,11 @@ Plan planWork(std::string_view profileBytes, const Options& options,
     }
     if (options.speed) window.setState(ctl::kWindingSpeed, *options.speed);
     window.setState(ctl::kStakingPower, options.power);
-    readValues(window, plan);
+    readValues(window, program.app.views(), plan);
 
     if (!op.press(ctl::kStartPosition, {})) return plan;
-    plan.sectionCount = program.app.state().sectionCount;
-    plan.slotPitch = program.app.state().slotPitch;
+    plan.sectionCount = program.app.layout().sectionCount;
+    plan.slotPitch = program.app.layout().slotPitch;
     if (plan.slots > kMostSlots) {
         plan.messages.push_back("Проверьте поле «КОЛИЧЕСТВО ПАЗОВ»: пазов больше " +
                                 std::to_string(kMostSlots) + ", работа не рассчитана.");
@@ -191,8 +180,8 @@ Plan planWork(std::string_view profileBytes, const Options& options,
     const std::int64_t slots = std::max<std::int64_t>(plan.slots, 1);
     for (int slot = 1; slot <= slots; ++slot) {
         for (int k = 1; k <= plan.sectionCount; ++k) {
-            Step section{Step::Kind::Section, slot, k, readTurns(window, k)};
-            if (!op.press(ctl::kSection1 + k - 1, std::move(section))) return plan;
+            Step section{Step::Kind::Section, slot, k, readTurns(program.app.views(), k)};
+            if (!op.press(ctl::kSectionFirst + k - 1, std::move(section))) return plan;
         }
         if (!op.press(ctl::kNext, {Step::Kind::Next, slot})) return plan;
     }

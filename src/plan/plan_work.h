@@ -35,6 +35,9 @@ struct Plan {
     std::vector<Step> steps;
     // What the program told the operator; the work stops there, as a refusal.
     std::vector<std::string> messages;
+    // What the in-memory platform found the program doing wrong (a wait that never ends, a read
+    // that would block): the plan is not to be trusted.
+    std::vector<std::string> faults;
     int speed = 0;
     int power = 0;
     std::int64_t slots = 0;  // КОЛИЧЕСТВО ПАЗОВ as the work reads it

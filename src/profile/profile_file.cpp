@@ -6,20 +6,13 @@
 
 #include "numtext/reals.h"
 #include "profile/text_lines.h"
-#include "ui/control_table.h"
 
 namespace tarvel {
 namespace {
 
-// Lines 1 to 44: the single values from the top of the window down, then the section table by
-// rows, each from section 1 to 4 (the pole and turn rows as two groups, though their control
-// numbers alternate).
-constexpr ControlId kProfileFields[] = {
-    11, 12, 13, 14, 15, 16, 17, 18, 19, 20, 21, 37, 39, 71, 84, 86, 54, 55, 56, 57, 59, 60,
-    61, 62, 22, 24, 26, 28, 23, 25, 27, 29, 40, 41, 42, 43, 44, 45, 46, 47, 49, 50, 51, 52,
-};
-constexpr std::size_t kLines = std::size(kProfileFields) + 1;  // and the winding speed
-static_assert(kLines == 45);
+// Lines 1 to 44: the field texts; line 45: the winding speed.
+constexpr std::size_t kFields = 44;
+constexpr std::size_t kLines = kFields + 1;
 
 constexpr std::string_view kFilter = "Tarvel profile files (*.tpf)|*.tpf";
 constexpr FileDialogSpec kSaveDialog{FileDialogSpec::Kind::Save, "Сохранить файл профиля намотки",
@@ -43,30 +36,29 @@ const char* openFailure(FileError error) {
 
 }  // namespace
 
-std::string profileText(const Window& window) {
+std::string profileText(const ProfileForm& form) {
     std::string text;
-    for (ControlId id : kProfileFields) {
-        text += window.text(id);
+    for (const std::string& field : form.fieldTexts()) {
+        text += field;
         text += "\r\n";
     }
-    text += FormatInteger(window.state(ctl::kWindingSpeed));
+    text += FormatInteger(form.windingSpeed());
     text += "\r\n";
     return text;
 }
 
-ProfileFile::ProfileFile(Window& window, Files& files, FileDialogs& dialogs, ProgramState& state)
-    : window_(window), files_(files), dialogs_(dialogs), state_(state) {}
+ProfileFile::ProfileFile(ProfileForm& form, Files& files, FileDialogs& dialogs)
+    : form_(form), files_(files), dialogs_(dialogs) {}
 
 void ProfileFile::saveProfile() {
-    state_.profilePath = dialogs_.askPath(kSaveDialog);
-    const std::string path = state_.profilePath;
+    const std::string path = dialogs_.askPath(kSaveDialog);
     if (path.empty()) return;
-    if (const char* failure = writeReplacing(path, profileText(window_))) {
-        window_.showMessage("Профиль не сохранён в файл «" + path + "»: " + failure +
-                            ". Прежний файл не изменён.");
+    if (const char* failure = writeReplacing(path, profileText(form_))) {
+        form_.tell("Профиль не сохранён в файл «" + path + "»: " + failure +
+                   ". Прежний файл не изменён.");
         return;
     }
-    window_.setText(ctl::kProfilePath, path);
+    form_.showProfilePath(path);
 }
 
 const char* ProfileFile::writeReplacing(const std::string& path, std::string_view text) {
@@ -100,8 +92,8 @@ Opened<FileWriter> ProfileFile::createTemporary(const std::string& path, std::st
 }
 
 void ProfileFile::loadProfile() {
-    state_.profilePath = dialogs_.askPath(kOpenDialog);
-    if (!state_.profilePath.empty()) loadProfileFrom(state_.profilePath);
+    const std::string path = dialogs_.askPath(kOpenDialog);
+    if (!path.empty()) loadProfileFrom(path);
 }
 
 bool ProfileFile::loadProfileFrom(const std::string& path) {
@@ -115,15 +107,14 @@ bool ProfileFile::loadProfileFrom(const std::string& path) {
         if (reader.failed()) failure = "файл не удалось прочитать";
     }
     if (failure) {
-        window_.showMessage("Профиль не загружен из файла «" + path + "»: " + failure +
-                            ". Поля не изменены.");
+        form_.tell("Профиль не загружен из файла «" + path + "»: " + failure +
+                   ". Поля не изменены.");
         return false;
     }
-    for (std::size_t i = 0; i + 1 < kLines; ++i)
-        window_.setText(kProfileFields[i], lines[i]);
+    form_.setFieldTexts(std::vector<std::string>(lines.begin(), lines.begin() + kFields));
     const std::int32_t speed = LowBits32(ParseInteger(lines.back()));
-    window_.setState(ctl::kWindingSpeed, std::clamp(speed, 1, 10));
-    window_.setText(ctl::kProfilePath, path);
+    form_.setWindingSpeed(std::clamp(speed, 1, 10));
+    form_.showProfilePath(path);
     return true;
 }
 

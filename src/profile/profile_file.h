@@ -6,17 +6,16 @@
 #include <string_view>
 
 #include "platform/files.h"
-#include "platform/window.h"
-#include "state/program_state.h"
+#include "profile/profile_form.h"
 
 namespace tarvel {
 
 // The 45 lines of a profile of what the window holds: UTF-8, CR LF after every line.
-std::string profileText(const Window& window);
+std::string profileText(const ProfileForm& form);
 
 class ProfileFile {
   public:
-    ProfileFile(Window& window, Files& files, FileDialogs& dialogs, ProgramState& state);
+    ProfileFile(ProfileForm& form, Files& files, FileDialogs& dialogs);
 
     // "СОХРАНИТЬ": the profile goes to a new file beside the chosen one, which it replaces only
     // once it is complete on disk; a failed save leaves the old file as it was and says so.
@@ -34,10 +33,9 @@ class ProfileFile {
     const char* writeReplacing(const std::string& path, std::string_view text);
     Opened<FileWriter> createTemporary(const std::string& path, std::string& temporary);
 
-    Window& window_;
+    ProfileForm& form_;
     Files& files_;
     FileDialogs& dialogs_;
-    ProgramState& state_;
 };
 
 }  // namespace tarvel

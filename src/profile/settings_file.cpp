@@ -9,16 +9,16 @@ namespace {
 constexpr const char* kSettingsName = "settings.ini";
 
 // Line 1 to 4 of the file.
-constexpr std::int32_t ProgramState::*kSettingLines[] = {
-    &ProgramState::accelStart,
-    &ProgramState::accelRun,
-    &ProgramState::feedE,
-    &ProgramState::feedYZ,
+constexpr std::int32_t SpeedValues::*kSettingLines[] = {
+    &SpeedValues::accelStart,
+    &SpeedValues::accelRun,
+    &SpeedValues::feedE,
+    &SpeedValues::feedYZ,
 };
 
 }  // namespace
 
-void readSettings(Files& files, ProgramState& state) {
+void readSettings(Files& files, SpeedValues& speeds) {
     Opened<FileReader> opened = files.openForReading(kSettingsName);
     if (!opened.file) {
         // Created empty, and closed again at once, so the operator finds where the values go.
@@ -26,9 +26,9 @@ void readSettings(Files& files, ProgramState& state) {
         return;
     }
     LineReader reader(*opened.file);
-    for (std::int32_t ProgramState::*value : kSettingLines) {
+    for (std::int32_t SpeedValues::*value : kSettingLines) {
         const std::int64_t read = ParseInteger(reader.next());
-        if (read > 0) state.*value = LowBits32(read);
+        if (read > 0) speeds.*value = LowBits32(read);
     }
 }
 

@@ -5,14 +5,14 @@
 namespace tarvel {
 
 void applySectionLayout(Window& window, int count) {
-    for (int k = 1; k <= 4; ++k) {
+    for (int k = 1; k <= kSections; ++k) {
         // With one section the common fields alone describe it, so no column is shown.
         const bool columnShown = count >= 2 && k <= count;
         for (ControlId id : sectionColumn(k))
             window.show(id, columnShown);
         if (k >= 2) {
-            window.show(ctl::kSection1 + k - 1, k <= count);
-            window.show(ctl::kSectionProgress1 + k - 1, k <= count);
+            window.show(ctl::kSectionFirst + k - 1, k <= count);
+            window.show(ctl::kSectionProgressFirst + k - 1, k <= count);
         }
     }
 }
@@ -33,13 +33,13 @@ void enableWindingControls(Window& window) {
 }
 
 void setSectionButtonsEnabled(Window& window, bool enabled) {
-    for (int k = 0; k < 4; ++k)
-        window.enable(ctl::kSection1 + k, enabled);
+    for (ControlId id = ctl::kSectionFirst; id <= ctl::kSectionLast; ++id)
+        window.enable(id, enabled);
 }
 
 void resetSectionProgress(Window& window) {
-    for (int k = 0; k < 4; ++k)
-        window.setState(ctl::kSectionProgress1 + k, 0);
+    for (ControlId id = ctl::kSectionProgressFirst; id <= ctl::kSectionProgressLast; ++id)
+        window.setState(id, 0);
 }
 
 }  // namespace tarvel

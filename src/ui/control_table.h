@@ -1,5 +1,6 @@
-// Every control of the main window as data: the Win32 window and the test fakes both build
-// themselves from this table, so what the tests check is what the operator gets.
+// Every control of the main window as data: the Win32 window and the in-memory window both build
+// themselves from this table, so what the tests check is what the operator gets. The groups, the
+// section columns and the order of a profile's fields are read off the table too.
 #pragma once
 
 #include <array>
@@ -7,6 +8,7 @@
 #include <span>
 
 #include "platform/window.h"
+#include "ui/control_ids.h"
 
 namespace tarvel {
 
@@ -29,9 +31,30 @@ struct FontSpec {
 // Font number -1 means the platform's default control font.
 constexpr int kDefaultFont = -1;
 constexpr int kFontCount = 7;
+// The font of the four arrow buttons (Webdings letters), which a PC may lack.
+constexpr int kArrowFont = 2;
 const std::array<FontSpec, kFontCount>& fontTable();
 
+// The groups a control belongs to, as flags.
+namespace group {
+constexpr unsigned kMachine = 1;  // greyed while no controller is connected
+constexpr unsigned kManual = 2;   // usable once the connection has declared the start position
+constexpr unsigned kWinding = 4;  // usable once УСТАНОВИТЬ НАЧАЛЬНУЮ ПОЗИЦИЮ was pressed
+constexpr unsigned kFocusEdit = 8;  // empties for typing; its text comes back when left empty
+}  // namespace group
+
+// The rows of the section table, top down; a section's column holds one field of each.
+enum class SectionRow { LeadIn, LeadOut, Span, Turns, SectionOffset, OffsetTurns, Position };
+constexpr int kSectionRows = 7;
+constexpr int kSections = 4;
+
+struct SectionCell {
+    SectionRow row = SectionRow::LeadIn;
+    int section = 0;  // 1 to 4; 0 for a control outside the section table
+};
+
 struct ControlSpec {
+    const char* name = nullptr;  // the control's name in ctl::, "kStatus"
     ControlKind kind = ControlKind::Label;
     Rect rect;
     const char* caption = "";
@@ -39,6 +62,9 @@ struct ControlSpec {
     std::optional<Rgb> front;
     std::optional<Rgb> back;
     Align align = Align::Left;
+    unsigned groups = 0;
+    SectionCell cell;
+    int fills = 0;  // how often the table's source gave this row: once for every control
 };
 
 // Indexed by ControlId.
@@ -46,6 +72,8 @@ const std::array<ControlSpec, kControlCount>& controlTable();
 
 // True for the kinds that take the keyboard focus (Tab moves among them in number order).
 bool takesFocus(ControlKind kind);
+// True for the kinds that report gaining and losing the focus (the edit boxes).
+bool reportsFocus(ControlKind kind);
 
 namespace colour {
 constexpr Rgb kLabelText{64, 64, 64};
@@ -57,62 +85,28 @@ constexpr Rgb kDisconnected{165, 7, 37};
 constexpr Rgb kConnected{37, 165, 7};
 }  // namespace colour
 
-// Controls that other parts of the program address by name.
-namespace ctl {
-constexpr ControlId kCoreHeight = 11;
-constexpr ControlId kCoreDiameter = 12;
-constexpr ControlId kSlotCount = 13;
-constexpr ControlId kSlotDepth = 14;
-constexpr ControlId kSlotWidth = 15;
-constexpr ControlId kPoles = 16;
-constexpr ControlId kTurns = 17;
-constexpr ControlId kCommutatorDistance = 18;
-constexpr ControlId kBarCount = 19;
-constexpr ControlId kDirection = 20;
-constexpr ControlId kLayingOrder = 21;
-constexpr ControlId kRotationBefore = 37;
-constexpr ControlId kRotationAfter = 39;
-constexpr ControlId kJogHeightUp = 63;
-constexpr ControlId kJogHeightDown = 64;
-constexpr ControlId kJogLengthUp = 65;
-constexpr ControlId kJogRotationDown = 66;
-constexpr ControlId kJogRotationUp = 67;
-constexpr ControlId kJogLengthDown = 68;
-constexpr ControlId kStatus = 69;
-constexpr ControlId kRefresh = 72;
-constexpr ControlId kCommandBox = 73;
-constexpr ControlId kSend = 74;
-constexpr ControlId kLengthZero = 75;
-constexpr ControlId kHeightZero = 76;
-constexpr ControlId kRotationZero = 77;
-constexpr ControlId kStartPosition = 78;
-constexpr ControlId kReadout = 79;
-constexpr ControlId kReset = 80;
-constexpr ControlId kPark = 81;
-constexpr ControlId kChange = 82;
-constexpr ControlId kCycleProgress = 87;
-constexpr ControlId kWindingSpeed = 88;
-constexpr ControlId kSave = 91;
-constexpr ControlId kLoad = 92;
-constexpr ControlId kSection1 = 93;  // 93 to 96 for sections 1 to 4
-constexpr ControlId kStop = 104;
-constexpr ControlId kPause = 105;
-constexpr ControlId kStake = 106;
-constexpr ControlId kNext = 107;
-constexpr ControlId kProfilePath = 108;
-constexpr ControlId kSectionProgress1 = 109;  // 109 to 112 for sections 1 to 4
-constexpr ControlId kStakingPower = 113;
-}  // namespace ctl
-
-// Control groups, in the order in which they are applied.
+// The controls of a group, in number order.
 std::span<const ControlId> machineControls();  // 19 controls
 std::span<const ControlId> manualControls();   // 13 controls
 std::span<const ControlId> windingControls();  // 6 controls
 std::span<const ControlId> focusEditFields();  // 24 fields
 bool hasFocusEditing(ControlId id);
 
-// The seven fields of section k (1 to 4): lead-in and lead-out offset, span, turns, section
-// offset, offset turns, position.
-std::array<ControlId, 7> sectionColumn(int section);
+// The field of a row of the section table in section k's column (1 to 4).
+ControlId sectionField(SectionRow row, int section);
+// The seven fields of section k, top down.
+std::array<ControlId, kSectionRows> sectionColumn(int section);
+
+// A row of the parameter panel: its label and its field.
+struct ParameterRow {
+    ControlId label;
+    ControlId field;
+};
+// Top down.
+std::span<const ParameterRow> parameterRows();
+
+// The 44 fields of a profile, in the order of its lines: the parameter panel from the top down,
+// then the section table row by row, each from section 1 to 4.
+std::span<const ControlId> profileFields();
 
 }  // namespace tarvel

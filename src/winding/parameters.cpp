@@ -1,53 +1,67 @@
 #include "winding/parameters.h"
 
 #include "numtext/reals.h"
-#include "ui/control_table.h"
 
 namespace tarvel {
 
-float readReal(const Window& window, ControlId id) {
-    return ParseReal(window.text(id));
+float readReal(const WindingForm& form, Parameter parameter) {
+    return ParseReal(form.text(parameter));
 }
 
-std::int64_t readInteger(const Window& window, ControlId id) {
-    return ParseInteger(window.text(id));
+std::int64_t readInteger(const WindingForm& form, Parameter parameter) {
+    return ParseInteger(form.text(parameter));
 }
 
-CommonParameters readCommonParameters(const Window& window) {
+Reading readingOf(Parameter parameter) {
+    switch (parameter) {
+        case Parameter::SlotCount:
+            return Reading::Both;
+        case Parameter::BarCount:
+        case Parameter::Direction:
+        case Parameter::LayingOrder:
+        case Parameter::RotationBefore:
+        case Parameter::RotationAfter:
+            return Reading::Integer;
+        default:
+            return Reading::Real;
+    }
+}
+
+CommonParameters readCommonParameters(const WindingForm& form) {
     CommonParameters p;
-    p.coreHeight = readReal(window, ctl::kCoreHeight);
-    p.commutatorDistance = readReal(window, ctl::kCommutatorDistance);
-    p.coreDiameter = readReal(window, ctl::kCoreDiameter);
-    p.slots = readReal(window, ctl::kSlotCount);
-    p.slotDepth = readReal(window, ctl::kSlotDepth);
-    p.slotWidth = readReal(window, ctl::kSlotWidth);
-    p.poles = readReal(window, ctl::kPoles);
-    p.anticlockwise = readInteger(window, ctl::kDirection) != 0;
+    p.coreHeight = readReal(form, Parameter::CoreHeight);
+    p.commutatorDistance = readReal(form, Parameter::CommutatorDistance);
+    p.coreDiameter = readReal(form, Parameter::CoreDiameter);
+    p.slots = readReal(form, Parameter::SlotCount);
+    p.slotDepth = readReal(form, Parameter::SlotDepth);
+    p.slotWidth = readReal(form, Parameter::SlotWidth);
+    p.poles = readReal(form, Parameter::Poles);
+    p.anticlockwise = readInteger(form, Parameter::Direction) != 0;
     return p;
 }
 
-float readRotationBefore(const Window& window) {
-    return StoreReal(static_cast<double>(readInteger(window, ctl::kRotationBefore)));
+float readRotationBefore(const WindingForm& form) {
+    return StoreReal(static_cast<double>(readInteger(form, Parameter::RotationBefore)));
 }
 
-float readRotationAfter(const Window& window) {
-    return StoreReal(static_cast<double>(readInteger(window, ctl::kRotationAfter)));
+float readRotationAfter(const WindingForm& form) {
+    return StoreReal(static_cast<double>(readInteger(form, Parameter::RotationAfter)));
 }
 
-std::int32_t readTurns(const Window& window, int section) {
-    return LowBits32(readInteger(window, 21 + 2 * section));
+std::int32_t readTurns(const WindingForm& form, int section) {
+    return LowBits32(ParseInteger(form.sectionTurns(section)));
 }
 
-int readWindingSpeed(const Window& window) {
-    return window.state(ctl::kWindingSpeed);
+int readWindingSpeed(const WindingForm& form) {
+    return form.windingSpeed();
 }
 
-int readStakingPower(const Window& window) {
-    return window.state(ctl::kStakingPower);
+int readStakingPower(const WindingForm& form) {
+    return form.stakingPower();
 }
 
-std::int64_t readBarCount(const Window& window) {
-    return readInteger(window, ctl::kBarCount);
+std::int64_t readBarCount(const WindingForm& form) {
+    return readInteger(form, Parameter::BarCount);
 }
 
 double yStartTarget(float commutatorDistance) {

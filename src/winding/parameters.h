@@ -4,12 +4,17 @@
 
 #include <cstdint>
 
-#include "platform/window.h"
+#include "winding/winding_form.h"
 
 namespace tarvel {
 
-float readReal(const Window& window, ControlId id);
-std::int64_t readInteger(const Window& window, ControlId id);
+float readReal(const WindingForm& form, Parameter parameter);
+std::int64_t readInteger(const WindingForm& form, Parameter parameter);
+
+// How the work reads a field: as a real, as an integer, or both (the slots: a real in the
+// geometry, an integer for the number of sections).
+enum class Reading { Real, Integer, Both };
+Reading readingOf(Parameter parameter);
 
 // The parameters common to every section, read at the start of a section cycle.
 struct CommonParameters {
@@ -23,17 +28,17 @@ struct CommonParameters {
     bool anticlockwise = false;    // direction field: 0 clockwise, anything else anticlockwise
 };
 
-CommonParameters readCommonParameters(const Window& window);
+CommonParameters readCommonParameters(const WindingForm& form);
 
 // Rotation before and after winding: whole degrees (a fraction is dropped), kept as reals.
-float readRotationBefore(const Window& window);
-float readRotationAfter(const Window& window);
+float readRotationBefore(const WindingForm& form);
+float readRotationAfter(const WindingForm& form);
 // Turns of section k (1 to 4): the low 32 bits of the field's integer.
-std::int32_t readTurns(const Window& window, int section);
+std::int32_t readTurns(const WindingForm& form, int section);
 // Trackbars: winding speed and staking power, 1 to 10.
-int readWindingSpeed(const Window& window);
-int readStakingPower(const Window& window);
-std::int64_t readBarCount(const Window& window);
+int readWindingSpeed(const WindingForm& form);
+int readStakingPower(const WindingForm& form);
+std::int64_t readBarCount(const WindingForm& form);
 
 // Start of the Y stroke: 6 - L, to the nearest whole millimetre.
 double yStartTarget(float commutatorDistance);

@@ -4,8 +4,6 @@
 #include <cmath>
 
 #include "numtext/reals.h"
-#include "ui/control_groups.h"
-#include "ui/control_table.h"
 
 namespace tarvel {
 namespace {
@@ -66,40 +64,47 @@ std::optional<std::string> sectionRefusal(const CommonParameters& p, float rotat
     return std::nullopt;
 }
 
-WindingCycles::WindingCycles(Window& window, LineSender& sender, ProgramState& state)
-    : window_(window), sender_(sender), state_(state) {}
+WindingCycles::WindingCycles(const WindingForm& form, CycleView& view, LineSender& sender,
+                             RunControl& run, TrackedPosition& position, SectionLayout& layout,
+                             SpeedValues& speeds)
+    : form_(form),
+      view_(view),
+      sender_(sender),
+      run_(run),
+      position_(position),
+      layout_(layout),
+      speeds_(speeds) {}
 
 void WindingCycles::setProgress(int section, std::int32_t percent) {
-    window_.setState(ctl::kCycleProgress, percent);
-    window_.setState(ctl::kSectionProgress1 + section - 1, percent);
+    view_.showCycleProgress(percent);
+    view_.showSectionProgress(section, percent);
 }
 
 void WindingCycles::move(float TrackedPosition::*axis, std::string_view head, double target,
                          std::string_view tail) {
-    state_.position.*axis = StoreReal(target);
+    position_.*axis = StoreReal(target);
     sender_.sendMove(head, target, tail);
 }
 
 void WindingCycles::windSection(int k) {
-    const CommonParameters p = readCommonParameters(window_);
+    const CommonParameters p = readCommonParameters(form_);
     // Nothing may reach the machine that sends it to the end of its travel.
-    if (auto refusal = sectionRefusal(p, readRotationBefore(window_), readRotationAfter(window_))) {
-        window_.showMessage(*refusal);
-        setSectionButtonsEnabled(window_, true);
+    if (auto refusal = sectionRefusal(p, readRotationBefore(form_), readRotationAfter(form_))) {
+        view_.tell(*refusal);
+        view_.enableSectionButtons(true);
         return;
     }
 
-    window_.setState(ctl::kCycleProgress, 0);
-    state_.stopRequested = false;
-    state_.paused = false;
-    state_.lastWoundSection = 0;
+    view_.showCycleProgress(0);
+    run_.startCycle();
+    layout_.lastWoundSection = 0;
     const SectionGeometry g = computeSectionGeometry(p);
-    const int speed = readWindingSpeed(window_);
-    state_.accelStart = LowBits32(static_cast<std::int64_t>(speed) * 300);
-    state_.accelRun = LowBits32(static_cast<std::int64_t>(speed) * 1200);
+    const int speed = readWindingSpeed(form_);
+    speeds_.accelStart = LowBits32(static_cast<std::int64_t>(speed) * 300);
+    speeds_.accelRun = LowBits32(static_cast<std::int64_t>(speed) * 1200);
 
     approach(g);
-    const std::int32_t turns = readTurns(window_, k);
+    const std::int32_t turns = readTurns(form_, k);
     // 64-bit counting: a count near the 32-bit limit neither overflows nor shows wrong progress.
     for (std::int64_t i = 1; i <= turns; ++i) {
         if (!sender_.sending()) {
@@ -113,22 +118,22 @@ void WindingCycles::windSection(int k) {
     }
     depart(g);
 
-    state_.lastWoundSection = k;
-    setSectionButtonsEnabled(window_, true);
-    window_.setState(ctl::kCycleProgress, 0);
+    layout_.lastWoundSection = k;
+    view_.enableSectionButtons(true);
+    view_.showCycleProgress(0);
 }
 
 // To the start of the stroke at fixed feeds, down to the dip, turned by the rotation before
 // winding, which becomes the zero of the section.
 void WindingCycles::approach(const SectionGeometry& g) {
-    TrackedPosition& at = state_.position;
+    TrackedPosition& at = position_;
     at.rotation = 0;
     send("G92 E0\r\n");
-    send("M201 Y" + FormatInteger(state_.accelStart) + "\r\n");
+    send("M201 Y" + FormatInteger(speeds_.accelStart) + "\r\n");
     move(&TrackedPosition::length, "G0 Y", g.yStart, " F15000\r\n");
     move(&TrackedPosition::height, "G0 Z", g.dipDepth, " F15000\r\n");
     // Read only now, as the operator may still be typing it.
-    move(&TrackedPosition::rotation, "G0 E", readRotationBefore(window_), " F15000\r\n");
+    move(&TrackedPosition::rotation, "G0 E", readRotationBefore(form_), " F15000\r\n");
     at.height = 0;
     send("G0 Z0 F15000\r\n");
     at.rotation = 0;
@@ -138,19 +143,19 @@ void WindingCycles::approach(const SectionGeometry& g) {
 // One turn: out along the core, across by the span, back; the last turn stays in the slot.
 // The speed is read at every turn, so the operator can change it while winding.
 void WindingCycles::setTurnFeeds() {
-    const int speed = readWindingSpeed(window_);
-    state_.feedE = LowBits32(static_cast<std::int64_t>(speed) * 22000);
-    state_.feedYZ = LowBits32(static_cast<std::int64_t>(speed) * 12000);
+    const int speed = readWindingSpeed(form_);
+    speeds_.feedE = LowBits32(static_cast<std::int64_t>(speed) * 22000);
+    speeds_.feedYZ = LowBits32(static_cast<std::int64_t>(speed) * 12000);
 }
 
 void WindingCycles::windTurn(const SectionGeometry& g, std::int64_t turn, bool last) {
     setTurnFeeds();
-    const std::string feedE = feedTail(state_.feedE);
-    const std::string feedYZ = feedTail(state_.feedYZ);
-    if (turn == 1) send("M201 Y" + FormatInteger(state_.accelStart) + "\r\n");
-    if (turn == 2) send("M201 Y" + FormatInteger(state_.accelRun) + "\r\n");
+    const std::string feedE = feedTail(speeds_.feedE);
+    const std::string feedYZ = feedTail(speeds_.feedYZ);
+    if (turn == 1) send("M201 Y" + FormatInteger(speeds_.accelStart) + "\r\n");
+    if (turn == 2) send("M201 Y" + FormatInteger(speeds_.accelRun) + "\r\n");
 
-    TrackedPosition& at = state_.position;
+    TrackedPosition& at = position_;
     at.height = 0;
     move(&TrackedPosition::rotation, "G0 Z0 E", g.eStart, feedE);
     move(&TrackedPosition::length, "G0 Y", g.yEnd, feedYZ);
@@ -172,43 +177,43 @@ void WindingCycles::windTurn(const SectionGeometry& g, std::int64_t turn, bool l
 void WindingCycles::skipToTheLastTurn(int k, const SectionGeometry& g) {
     setProgress(k, 100);
     setTurnFeeds();
-    state_.position.length = static_cast<float>(g.yStart);
+    position_.length = static_cast<float>(g.yStart);
 }
 
 // Down to the dip at the last feed, turned by the rotation after winding, up to height 15.
 void WindingCycles::depart(const SectionGeometry& g) {
-    move(&TrackedPosition::height, "G0 Z", g.dipDepth, feedTail(state_.feedYZ));
-    move(&TrackedPosition::rotation, "G0 E", readRotationAfter(window_), " F15000\r\n");
-    state_.position.height = 15;
+    move(&TrackedPosition::height, "G0 Z", g.dipDepth, feedTail(speeds_.feedYZ));
+    move(&TrackedPosition::rotation, "G0 E", readRotationAfter(form_), " F15000\r\n");
+    position_.height = 15;
     send("G0 Z15 F15000\r\n");
 }
 
 void WindingCycles::stakeCommutator() {
-    if (readBarCount(window_) <= 0) return;
-    TrackedPosition& at = state_.position;
+    if (readBarCount(form_) <= 0) return;
+    TrackedPosition& at = position_;
     at.rotation = 0;
     at.height = 0;
     send("G92 Z0 E0 \r\n");
     at.height = 20;
     send("G0 Z20 F5000\r\n");
     // The bar count is read again at every pass: the operator may change it while staking.
-    for (std::int64_t i = 1; i <= LowBits32(readBarCount(window_)); ++i) {
+    for (std::int64_t i = 1; i <= LowBits32(readBarCount(form_)); ++i) {
         // Nothing more goes out: straight to the last pass, which leaves the tracked position.
-        if (!sender_.sending()) i = std::max(i, std::int64_t{LowBits32(readBarCount(window_))});
+        if (!sender_.sending()) i = std::max(i, std::int64_t{LowBits32(readBarCount(form_))});
         if (!strike(i)) break;
     }
 }
 
 bool WindingCycles::strike(std::int64_t pass) {
-    send("G0 Z0 F" + FormatInteger(std::int64_t{3000} * readStakingPower(window_)) + "\r\n");
+    send("G0 Z0 F" + FormatInteger(std::int64_t{3000} * readStakingPower(form_)) + "\r\n");
     send("G04 X0.1\r\n");
-    state_.position.height = 20;
+    position_.height = 20;
     send("G0 Z20 F12000\r\n");
-    const std::int64_t bars = readBarCount(window_);
+    const std::int64_t bars = readBarCount(form_);
     // The bar field emptied during the run: no angle to turn to.
     if (bars <= 0) return false;
     const float angle = StoreReal(static_cast<double>(pass) * (360.0 / static_cast<double>(bars)));
-    state_.position.rotation = angle;
+    position_.rotation = angle;
     sender_.sendMove("G0 E", angle, " F120000\r\n", NumberForm::Real);
     return true;
 }

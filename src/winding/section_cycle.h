@@ -7,8 +7,11 @@
 #include <string>
 
 #include "link/line_sender.h"
-#include "platform/window.h"
-#include "state/program_state.h"
+#include "state/run_control.h"
+#include "state/section_layout.h"
+#include "state/speed_values.h"
+#include "state/tracked_position.h"
+#include "winding/cycle_view.h"
 #include "winding/parameters.h"
 
 namespace tarvel {
@@ -31,7 +34,8 @@ std::optional<std::string> sectionRefusal(const CommonParameters& p, float rotat
 
 class WindingCycles {
   public:
-    WindingCycles(Window& window, LineSender& sender, ProgramState& state);
+    WindingCycles(const WindingForm& form, CycleView& view, LineSender& sender, RunControl& run,
+                  TrackedPosition& position, SectionLayout& layout, SpeedValues& speeds);
 
     // Winds section k (1 to 4) and enables the four section buttons again.
     void windSection(int section);
@@ -53,9 +57,13 @@ class WindingCycles {
     void send(const std::string& line) { sender_.sendLine(line); }
     void setProgress(int section, std::int32_t percent);
 
-    Window& window_;
+    const WindingForm& form_;
+    CycleView& view_;
     LineSender& sender_;
-    ProgramState& state_;
+    RunControl& run_;
+    TrackedPosition& position_;
+    SectionLayout& layout_;
+    SpeedValues& speeds_;
 };
 
 }  // namespace tarvel

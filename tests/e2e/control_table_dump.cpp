@@ -1,5 +1,6 @@
-// Prints the control table as JSON, {"number": {"kind": ..., "rect": [x, y, w, h], "caption":
-// ...}, ...}, so the end-to-end tests click where the table puts each control.
+// Prints the control table as JSON, {"number": {"name": "kStatus", "kind": ..., "rect": [x, y, w,
+// h], "caption": ...}, ...}, so the end-to-end tests address every control by its name and click
+// where the table puts it.
 #include <cstdio>
 #include <string>
 
@@ -11,10 +12,11 @@ int main() {
     std::string out = "{";
     for (std::size_t id = 0; id < controlTable().size(); ++id) {
         const ControlSpec& row = controlTable()[id];
-        char buffer[160];
+        char buffer[200];
         std::snprintf(buffer, sizeof buffer,
-                      "%s\"%zu\": {\"kind\": \"%s\", \"rect\": [%d, %d, %d, %d]", id ? ", " : "",
-                      id, kinds[static_cast<int>(row.kind)], row.rect.x, row.rect.y, row.rect.width,
+                      "%s\"%zu\": {\"name\": \"%s\", \"kind\": \"%s\", \"rect\": [%d, %d, %d, %d]",
+                      id ? ", " : "", id, row.name ? row.name : "",
+                      kinds[static_cast<int>(row.kind)], row.rect.x, row.rect.y, row.rect.width,
                       row.rect.height);
         out += buffer;
         out += ", \"caption\": \"";

@@ -6,7 +6,7 @@
 #include <utility>
 #include <vector>
 
-#include "app/program_in_memory.h"
+#include "platform/memory/program_in_memory.h"
 #include "ui/control_table.h"
 
 namespace tarvel::testing {

@@ -110,8 +110,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
 
     OneFile settings(file, piece);
-    ProgramState state;
-    state.accelStart = 1, state.accelRun = 2, state.feedE = 3, state.feedYZ = 4;
+    SpeedValues state{1, 2, 3, 4};
     readSettings(settings, state);
     const std::int32_t values[] = {state.accelStart, state.accelRun, state.feedE, state.feedYZ};
     for (std::size_t n = 0; n < 4; ++n) {

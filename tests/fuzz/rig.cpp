@@ -1,11 +1,12 @@
 #include "fuzz/rig.h"
 
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <functional>
 
-#include "app/program_in_memory.h"
 #include "app/window_ops.h"
+#include "platform/memory/program_in_memory.h"
 #include "ui/control_table.h"
 
 namespace tarvel::rig {
@@ -22,14 +23,18 @@ std::vector<Operation> operations() {
         ops.push_back([k](App& app) { app.cycles().windSection(k); });
     ops.push_back([](App& app) { app.cycles().stakeCommutator(); });
     ops.push_back([](App& app) { app.setup().startPosition(); });
-    for (const JogRow& row : keyJogs())
-        ops.push_back([&row](App& app) { app.jogging().jog(row); });
-    for (const JogRow& row : buttonJogs())
-        ops.push_back([&row](App& app) { app.jogging().jog(row); });
-    for (const RotationRow& row : rotationButtons())
-        ops.push_back([&row](App& app) { app.jogging().rotate(row); });
-    for (ControlId id : {ctl::kLengthZero, ctl::kHeightZero, ctl::kRotationZero})
-        ops.push_back([id](App& app) { app.setup().zeroAxis(id); });
+    for (const KeyJog& row : keyJogs())
+        ops.push_back([&row](App& app) { app.jogging().jog(row.jog); });
+    for (JogButton button : {JogButton::HeightUp, JogButton::HeightDown, JogButton::LengthUp,
+                             JogButton::LengthDown, JogButton::RotationDown, JogButton::RotationUp})
+        ops.push_back([button](App& app) { app.jogging().jog(buttonJog(button)); });
+    for (RotationButton button :
+         {RotationButton::To0, RotationButton::ToMinus180, RotationButton::ToMinus360,
+          RotationButton::To180, RotationButton::To360, RotationButton::SlotForward,
+          RotationButton::SlotBack})
+        ops.push_back([button](App& app) { app.jogging().rotate(rotation(button)); });
+    for (ZeroAxis axis : {ZeroAxis::Length, ZeroAxis::Height, ZeroAxis::Rotation})
+        ops.push_back([axis](App& app) { app.setup().zeroAxis(axis); });
     ops.push_back([](App& app) { app.setup().park(); });
     ops.push_back([](App& app) { app.setup().changeWorkpiece(); });
     ops.push_back([](App& app) { app.setup().nextPosition(); });
@@ -86,15 +91,13 @@ void runAll(const Inputs& inputs, Tally& tally) {
         window.setText(kFields[i], inputs.fields[i]);
     window.setState(ctl::kWindingSpeed, inputs.windingSpeed);
     window.setState(ctl::kStakingPower, inputs.stakingPower);
-    ProgramState& state = app.state();
-    updateSectionLayout(window, state);
+    updateSectionLayout(window, app.layout());
 
     static const std::vector<Operation> ops = operations();
     for (const Operation& op : ops) {
-        state.stopRequested = false;
-        state.paused = false;
-        state.lastWoundSection = inputs.lastWound;
-        state.position = {inputs.position[0], inputs.position[1], inputs.position[2]};
+        app.runControl().startCycle();
+        app.layout().lastWoundSection = inputs.lastWound;
+        app.position() = {inputs.position[0], inputs.position[1], inputs.position[2]};
         linesAtStart = lines;
         const std::size_t messagesBefore = window.messages.size();
         op(app);
@@ -107,6 +110,13 @@ void runAll(const Inputs& inputs, Tally& tally) {
             ++tally.silent;
     }
     tally.lines += lines;
+    // A wait that never ends or a read that would block is a fault of the program, whatever
+    // the fields held.
+    for (const auto* faults : {&window.faults, &program.port.faults})
+        if (!faults->empty()) {
+            std::fprintf(stderr, "platform fault: %s\n", faults->front().c_str());
+            std::abort();
+        }
 }
 
 }  // namespace tarvel::rig

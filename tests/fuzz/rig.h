@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "app/app.h"
+#include "ui/control_ids.h"
 
 namespace tarvel::rig {
 
@@ -20,8 +21,13 @@ namespace tarvel::rig {
 std::string unsendableWord(std::string_view line);
 
 // The fields the operations read.
-inline constexpr ControlId kFields[] = {11, 12, 13, 14, 15, 16, 17, 18, 19,
-                                        20, 21, 23, 25, 27, 29, 37, 39};
+inline constexpr ControlId kFields[] = {
+    ctl::kCoreHeight,    ctl::kCoreDiameter,  ctl::kSlotCount,     ctl::kSlotDepth,
+    ctl::kSlotWidth,     ctl::kPoles,         ctl::kTurns,         ctl::kCommutatorDistance,
+    ctl::kBarCount,      ctl::kDirection,     ctl::kLayingOrder,   ctl::kSectionTurns1,
+    ctl::kSectionTurns2, ctl::kSectionTurns3, ctl::kSectionTurns4, ctl::kRotationBefore,
+    ctl::kRotationAfter,
+};
 
 struct Tally {
     long operations = 0;

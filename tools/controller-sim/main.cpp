@@ -19,7 +19,7 @@
 #include <string>
 #include <string_view>
 
-#include "queued_controller.h"
+#include "controller/queued_controller.h"
 
 namespace {
 
@@ -126,7 +126,7 @@ std::string echoText(std::size_t bytes) {
 }
 
 std::string identification(const Options& o) {
-    if (o.planner) return controller_sim::queuedControllerStartUpText();
+    if (o.planner) return tarvel::controller::queuedControllerStartUpText();
     std::string text;
     if (o.wrongIdentification) {
         text = "Generic USB serial device, firmware 1.4 (2019-03-02), no G-code here.\r\n";
@@ -189,7 +189,7 @@ void makeRaw(int master) {
     }
 }
 
-class Simulator final : public controller_sim::ControllerHost {
+class Simulator final : public tarvel::controller::ControllerHost {
   public:
     Simulator(Options o, std::FILE* log) : o_(std::move(o)), log_(log) {}
 
@@ -362,7 +362,7 @@ class Simulator final : public controller_sim::ControllerHost {
     int master_ = -1;
     bool silent_ = false;
     long answered_ = 0;  // lines answered since the port was opened
-    controller_sim::QueuedController queue_{*this};
+    tarvel::controller::QueuedController queue_{*this};
 };
 
 }  // namespace

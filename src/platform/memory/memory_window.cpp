@@ -8,9 +8,7 @@ namespace {
 
 // Fields and the command box report focus changes; buttons and trackbars take the focus silently.
 bool reportsFocus(ControlId id) {
-    const ControlKind kind = controlTable().at(id).kind;
-    return kind == ControlKind::TextField || kind == ControlKind::NumberField ||
-           kind == ControlKind::CommandBox;
+    return tarvel::reportsFocus(controlTable().at(static_cast<std::size_t>(id)).kind);
 }
 
 }  // namespace

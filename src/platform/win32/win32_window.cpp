@@ -99,11 +99,6 @@ Screen primaryScreen() {
             frame.bottom - frame.top};
 }
 
-bool isEdit(ControlKind kind) {
-    return kind == ControlKind::TextField || kind == ControlKind::NumberField ||
-           kind == ControlKind::CommandBox;
-}
-
 }  // namespace
 
 Win32Window::Win32Window(HINSTANCE instance) : instance_(instance) {}
@@ -171,7 +166,7 @@ HWND Win32Window::createControl(ControlId id, const ControlSpec& row) {
     SettingScope scope(settingControl_);
     const ClassAndStyle cs = classAndStyle(row);
     std::wstring caption = widen(row.caption);
-    if (row.font == 2 && fonts_.webdingsMissing) caption = arrowTriangle(row.caption);
+    if (row.font == kArrowFont && fonts_.webdingsMissing) caption = arrowTriangle(row.caption);
     const Rect r = scaled(row.rect, scale_);
     HWND control = CreateWindowExW(cs.exStyle, cs.className, caption.c_str(), cs.style, r.x, r.y,
                                    r.width, r.height, window_.get(),
@@ -336,7 +331,7 @@ void Win32Window::moveFocus(bool backwards) {
             !IsWindowVisible(control))
             continue;
         SetFocus(control);
-        if (isEdit(controlTable()[index].kind)) SendMessageW(control, EM_SETSEL, 0, -1);
+        if (reportsFocus(controlTable()[index].kind)) SendMessageW(control, EM_SETSEL, 0, -1);
         return;
     }
 }

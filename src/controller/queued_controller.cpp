@@ -1,4 +1,4 @@
-#include "queued_controller.h"
+#include "controller/queued_controller.h"
 
 #include <algorithm>
 #include <cmath>
@@ -6,12 +6,12 @@
 
 #include "motion/gcode_words.h"
 
-namespace controller_sim {
+namespace tarvel::controller {
 namespace {
 
-using tarvel::motion::Action;
+using motion::Action;
 
-constexpr long long kBusyUs = static_cast<long long>(tarvel::motion::kBusyIntervalSeconds * 1e6);
+constexpr long long kBusyUs = static_cast<long long>(motion::kBusyIntervalSeconds * 1e6);
 constexpr double kStepsPerMmY = 80;
 constexpr double kStepsPerMmZ = 400;
 
@@ -69,7 +69,7 @@ void QueuedController::receive(std::string line, long long nowUs) {
     if (held_ || !input_.empty())
         host_.log(nowUs, "EARLY a line came before this one was answered");
     // The emergency stop is acted on as it is read, ahead of whatever waits.
-    if (tarvel::motion::parseGcode(line).is('M', 112)) return halt(nowUs);
+    if (motion::parseGcode(line).is('M', 112)) return halt(nowUs);
     input_.push_back({std::move(line), nowUs});
 }
 
@@ -106,7 +106,7 @@ long long QueuedController::nextDueUs() const {
 }
 
 void QueuedController::take(const Line& line, long long nowUs) {
-    const tarvel::motion::Effect effect = machine_.apply(line.text);
+    const motion::Effect effect = machine_.apply(line.text);
     switch (effect.action) {
         case Action::Answer:
             answer(nowUs);
@@ -131,8 +131,7 @@ void QueuedController::take(const Line& line, long long nowUs) {
 bool QueuedController::release(Held& held, long long nowUs) {
     switch (held.effect.action) {
         case Action::Move:
-            if (moveEnds_.size() >= static_cast<std::size_t>(tarvel::motion::kQueueMoves))
-                return false;
+            if (moveEnds_.size() >= static_cast<std::size_t>(motion::kQueueMoves)) return false;
             queueMove(held.effect.seconds, held.receivedUs);
             return true;
         case Action::Wait:
@@ -178,8 +177,8 @@ void QueuedController::answer(long long nowUs) {
 }
 
 void QueuedController::reportPosition() {
-    const tarvel::motion::Axes& at = machine_.position();
-    const tarvel::motion::Axes& counts = machine_.travelled();
+    const motion::Axes& at = machine_.position();
+    const motion::Axes& counts = machine_.travelled();
     char text[160];
     std::snprintf(text, sizeof text, "X:0.00 Y:%.2f Z:%.2f E:%.2f Count X:0 Y:%lld Z:%lld\n", at.y,
                   at.z, at.e, std::llround(counts.y * kStepsPerMmY),
@@ -189,7 +188,7 @@ void QueuedController::reportPosition() {
 
 void QueuedController::halt(long long nowUs) {
     finishMoves(nowUs);
-    motorsOffUs_ = nowUs + microseconds(tarvel::motion::kHaltRunOnSeconds);
+    motorsOffUs_ = nowUs + microseconds(motion::kHaltRunOnSeconds);
     input_.clear();
     held_.reset();
     halted_ = true;
@@ -198,4 +197,4 @@ void QueuedController::halt(long long nowUs) {
     host_.log(nowUs, "HALT");
 }
 
-}  // namespace controller_sim
+}  // namespace tarvel::controller

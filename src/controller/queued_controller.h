@@ -15,7 +15,7 @@
 
 #include "motion/motion_model.h"
 
-namespace controller_sim {
+namespace tarvel::controller {
 
 class ControllerHost {
   public:
@@ -54,7 +54,7 @@ class QueuedController {
         long long receivedUs;
     };
     struct Held {
-        tarvel::motion::Effect effect;
+        motion::Effect effect;
         long long receivedUs;
         long long nextBusyUs;
         bool homingQueued = false;
@@ -71,7 +71,7 @@ class QueuedController {
     bool atRest(long long nowUs) const { return moveEnds_.empty() && nowUs >= lastEndUs_; }
 
     ControllerHost& host_;
-    tarvel::motion::Machine machine_;
+    motion::Machine machine_;
     std::deque<long long> moveEnds_;  // the first is being carried out
     long long lastEndUs_ = 0;         // when the last move queued ends (or ended)
     long long motorsOffUs_ = kNever;  // after an emergency stop
@@ -80,4 +80,4 @@ class QueuedController {
     bool halted_ = false;
 };
 
-}  // namespace controller_sim
+}  // namespace tarvel::controller

@@ -1,0 +1,131 @@
+#include "app/window_views.h"
+
+#include <algorithm>
+#include <iterator>
+
+#include "ui/control_groups.h"
+#include "ui/control_table.h"
+
+namespace tarvel {
+namespace {
+
+struct ParameterField {
+    Parameter parameter;
+    ControlId field;
+};
+
+constexpr ParameterField kParameterFields[] = {
+    {Parameter::CoreHeight, ctl::kCoreHeight},
+    {Parameter::CoreDiameter, ctl::kCoreDiameter},
+    {Parameter::SlotCount, ctl::kSlotCount},
+    {Parameter::SlotDepth, ctl::kSlotDepth},
+    {Parameter::SlotWidth, ctl::kSlotWidth},
+    {Parameter::Poles, ctl::kPoles},
+    {Parameter::CommutatorDistance, ctl::kCommutatorDistance},
+    {Parameter::BarCount, ctl::kBarCount},
+    {Parameter::Direction, ctl::kDirection},
+    {Parameter::LayingOrder, ctl::kLayingOrder},
+    {Parameter::RotationBefore, ctl::kRotationBefore},
+    {Parameter::RotationAfter, ctl::kRotationAfter},
+};
+
+}  // namespace
+
+ControlId fieldOf(Parameter parameter) {
+    for (const ParameterField& row : kParameterFields)
+        if (row.parameter == parameter) return row.field;
+    return -1;
+}
+
+std::optional<Parameter> parameterOf(ControlId field) {
+    for (const ParameterField& row : kParameterFields)
+        if (row.field == field) return row.parameter;
+    return std::nullopt;
+}
+
+void WindowViews::tell(std::string_view message) {
+    window_.showMessage(message);
+}
+
+void WindowViews::showNotConnected() {
+    tarvel::disableMachineControls(window_);
+    window_.setFrontColour(ctl::kStatus, colour::kDisconnected);
+    window_.setText(ctl::kStatus, "Не подключен");
+}
+
+void WindowViews::showConnected() {
+    window_.setText(ctl::kStatus, "Подключен");
+    window_.setFrontColour(ctl::kStatus, colour::kConnected);
+}
+
+void WindowViews::showDeviceGone(std::string_view message) {
+    showNotConnected();
+    tell(message);
+}
+
+void WindowViews::enableManualControls() {
+    tarvel::enableManualControls(window_);
+}
+
+void WindowViews::showCycleProgress(int percent) {
+    window_.setState(ctl::kCycleProgress, percent);
+}
+
+void WindowViews::showSectionProgress(int section, int percent) {
+    window_.setState(ctl::kSectionProgressFirst + section - 1, percent);
+}
+
+void WindowViews::enableSectionButtons(bool enabled) {
+    setSectionButtonsEnabled(window_, enabled);
+}
+
+void WindowViews::resetSectionProgress() {
+    tarvel::resetSectionProgress(window_);
+}
+
+void WindowViews::enableWindingControls() {
+    tarvel::enableWindingControls(window_);
+}
+
+void WindowViews::disableMachineControls() {
+    tarvel::disableMachineControls(window_);
+}
+
+std::string WindowViews::text(Parameter parameter) const {
+    return window_.text(fieldOf(parameter));
+}
+
+std::string WindowViews::sectionTurns(int section) const {
+    return window_.text(sectionField(SectionRow::Turns, section));
+}
+
+int WindowViews::windingSpeed() const {
+    return window_.state(ctl::kWindingSpeed);
+}
+
+int WindowViews::stakingPower() const {
+    return window_.state(ctl::kStakingPower);
+}
+
+std::vector<std::string> WindowViews::fieldTexts() const {
+    std::vector<std::string> texts;
+    for (ControlId id : profileFields())
+        texts.push_back(window_.text(id));
+    return texts;
+}
+
+void WindowViews::setFieldTexts(const std::vector<std::string>& texts) {
+    const std::span<const ControlId> fields = profileFields();
+    for (std::size_t i = 0; i < std::min(fields.size(), texts.size()); ++i)
+        window_.setText(fields[i], texts[i]);
+}
+
+void WindowViews::setWindingSpeed(int speed) {
+    window_.setState(ctl::kWindingSpeed, speed);
+}
+
+void WindowViews::showProfilePath(std::string_view path) {
+    window_.setText(ctl::kProfilePath, path);
+}
+
+}  // namespace tarvel

@@ -1,0 +1,24 @@
+// What the window shows of the connection: the status label and the machine controls, which are
+// usable only while a controller is connected.
+#pragma once
+
+#include <string_view>
+
+#include "state/operator_view.h"
+
+namespace tarvel {
+
+class ConnectionView : public virtual OperatorView {
+  public:
+    // "Не подключен" in red; the machine controls are greyed.
+    virtual void showNotConnected() = 0;
+    // "Подключен" in green.
+    virtual void showConnected() = 0;
+    // The controller went away: as not connected, and the operator is told what may not have
+    // been carried out.
+    virtual void showDeviceGone(std::string_view message) = 0;
+    // The start position is declared: the manual controls may be used.
+    virtual void enableManualControls() = 0;
+};
+
+}  // namespace tarvel
