@@ -16,8 +16,9 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(HERE, "..", "tests", "e2e"))
 import harness  # noqa: E402
 
-FIELDS = ((11, "40"), (12, "50"), (13, "12"), (14, "10"), (15, "5"), (16, "5"), (18, "10"),
-          (20, "0"))
+FIELDS = (("kCoreHeight", "40"), ("kCoreDiameter", "50"), ("kSlotCount", "12"), ("kSlotDepth",
+          "10"), ("kSlotWidth", "5"), ("kPoles", "5"), ("kCommutatorDistance", "10"),
+          ("kDirection", "0"))
 
 
 def percentile(values, p):
@@ -28,7 +29,7 @@ def percentile(values, p):
 def wind(program, sim, turns):
     """Winds section 1 and returns the (gap ms list, lines, seconds) of its lines."""
     before = len(sim.entries())
-    program.click_id(93)
+    program.click_id("kSection1")
     harness.wait_until(lambda: sim.received()[-1:] == ["G0 Z15 F15000\r\n"] and
                        sim.count("RX") > 4, "the end of the cycle", deadline=120)
     entries = sim.entries()[before:]
@@ -52,11 +53,11 @@ def main():
     try:
         program = harness.Program(display.name)
         harness.wait_until(lambda: sim.count("RX") == 1, "the zeroing line")
-        for number, text in FIELDS + ((17, turns),):
+        for number, text in FIELDS + (("kTurns", turns),):
             program.click_id(number)
             program.type(text)
-        program.click_id(78)
-        harness.wait_until(lambda: program.control(93)["enabled"], "the section buttons")
+        program.click_id("kStartPosition")
+        harness.wait_until(lambda: program.control("kSection1")["enabled"], "the section buttons")
         figures = []
         for run in range(runs):
             gaps, lines, seconds = wind(program, sim, turns)

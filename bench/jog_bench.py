@@ -62,7 +62,7 @@ def run(options, repeat_ms, seconds, holds, logs):
     try:
         program = harness.Program(display.name)
         harness.wait_until(lambda: sim.count("RX") == 1, "the zeroing line")
-        program.click_id(13)  # the keyboard goes to the window
+        program.click_id("kSlotCount")  # the keyboard goes to the window
         results = [hold(program, sim, seconds, planner) for _ in range(holds)]
         program.kill()
     finally:

@@ -16,9 +16,11 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(HERE, "..", "tests", "e2e"))
 import harness  # noqa: E402
 
-START_POSITION, SECTION_1, STOP, RESET, STATUS = 78, 93, 104, 80, 69
-EXAMPLE = ((11, "40"), (12, "50"), (13, "12"), (14, "10"), (15, "5"), (16, "5"), (17, "50"),
-           (18, "10"), (20, "0"))
+START_POSITION, SECTION_1, STOP = "kStartPosition", "kSection1", "kStop"
+RESET, STATUS = "kReset", "kStatus"
+EXAMPLE = (("kCoreHeight", "40"), ("kCoreDiameter", "50"), ("kSlotCount", "12"), ("kSlotDepth",
+           "10"), ("kSlotWidth", "5"), ("kPoles", "5"), ("kTurns", "50"),
+           ("kCommutatorDistance", "10"), ("kDirection", "0"))
 
 
 def rest_after(sim, moment):

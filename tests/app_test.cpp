@@ -44,12 +44,42 @@ TEST_F(AppTest, StartUpStateAndControls) {
     for (int k = 1; k <= 4; ++k)
         for (ControlId id : sectionColumn(k))
             EXPECT_EQ(window.visible(id), k <= 2) << id;
-    EXPECT_TRUE(window.visible(94));
-    EXPECT_TRUE(window.visible(110));
-    for (ControlId id : {95, 96, 111, 112})
+    EXPECT_TRUE(window.visible(ctl::kSection2));
+    EXPECT_TRUE(window.visible(ctl::kSectionProgress2));
+    for (ControlId id :
+         {ctl::kSection3, ctl::kSection4, ctl::kSectionProgress3, ctl::kSectionProgress4})
         EXPECT_FALSE(window.visible(id)) << id;
-    for (ControlId id : {93, 109, 30, 31, 32, 33, 34, 35, 48, 53, 58})
+    for (ControlId id : {ctl::kSection1, ctl::kSectionProgress1, ctl::kColumnHeader1,
+                         ctl::kColumnHeader2, ctl::kColumnHeader3, ctl::kColumnHeader4,
+                         ctl::kSectionOffsetLabel, ctl::kOffsetTurnsLabel,
+                         ctl::kSectionPositionLabel, ctl::kLeadInLabel, ctl::kLeadOutLabel})
         EXPECT_TRUE(window.visible(id)) << id;
+}
+
+// The table says what every control is: each number filled exactly once, by a name of its own,
+// and the lists read off it hold what the window's groups hold.
+TEST(ControlTable, EveryControlOnceByName) {
+    std::set<std::string> names;
+    for (ControlId id = 0; id < kControlCount; ++id) {
+        const ControlSpec& row = controlTable()[static_cast<std::size_t>(id)];
+        EXPECT_EQ(row.fills, 1) << id;
+        ASSERT_NE(row.name, nullptr) << id;
+        EXPECT_TRUE(names.insert(row.name).second) << row.name;
+    }
+    const std::span<const ControlId> profile = profileFields();
+    EXPECT_EQ(std::set<ControlId>(profile.begin(), profile.end()).size(), 44u);
+    EXPECT_EQ(profile.front(), ctl::kCoreHeight);
+    EXPECT_EQ(profile[16], ctl::kLeadIn1);  // the section table after the panel, by rows
+    EXPECT_EQ(profile[24], ctl::kSpan1);
+    EXPECT_EQ(profile[28], ctl::kSectionTurns1);
+    EXPECT_EQ(profile.back(), ctl::kSectionPosition4);
+    EXPECT_EQ(manualControls().size(), 13u);
+    EXPECT_EQ(windingControls().size(), 6u);
+    EXPECT_EQ(focusEditFields().size(), 24u);
+    EXPECT_EQ(sectionColumn(3),
+              (std::array<ControlId, kSectionRows>{ctl::kLeadIn3, ctl::kLeadOut3, ctl::kSpan3,
+                                                   ctl::kSectionTurns3, ctl::kSectionOffset3,
+                                                   ctl::kOffsetTurns3, ctl::kSectionPosition3}));
 }
 
 TEST_F(AppTest, CloseEndsTheProgramWithExitCodeZero) {
@@ -79,69 +109,72 @@ TEST_F(AppTest, MainLoopWaitsTwentyMilliseconds) {
 
 TEST_F(AppTest, FocusEditingRestoresOnlyAnEmptiedField) {
     startUp();
-    window.controls[13].text = "12";
-    window.controls[37].text = "0";
-    window.focus(13);
-    window.step([&] { EXPECT_EQ(window.text(13), ""); });
-    window.focus(37);  // left without typing: former text back
-    window.type(37, "45");
-    window.focus(14);  // typed a new value: kept
-    window.focus(13);
-    window.type(13, "9\b");
-    window.focus(12);  // deleted everything: former text back
-    window.focus(15);  // was empty, left empty: stays empty
+    window.controls[ctl::kSlotCount].text = "12";
+    window.controls[ctl::kRotationBefore].text = "0";
+    window.focus(ctl::kSlotCount);
+    window.step([&] { EXPECT_EQ(window.text(ctl::kSlotCount), ""); });
+    window.focus(ctl::kRotationBefore);  // left without typing: former text back
+    window.type(ctl::kRotationBefore, "45");
+    window.focus(ctl::kSlotDepth);  // typed a new value: kept
+    window.focus(ctl::kSlotCount);
+    window.type(ctl::kSlotCount, "9\b");
+    window.focus(ctl::kCoreDiameter);  // deleted everything: former text back
+    window.focus(ctl::kSlotWidth);     // was empty, left empty: stays empty
     runScript();
-    EXPECT_EQ(window.text(13), "12");
-    EXPECT_EQ(window.text(37), "45");
-    EXPECT_EQ(window.text(14), "");
-    EXPECT_EQ(window.text(12), "");
+    EXPECT_EQ(window.text(ctl::kSlotCount), "12");
+    EXPECT_EQ(window.text(ctl::kRotationBefore), "45");
+    EXPECT_EQ(window.text(ctl::kSlotDepth), "");
+    EXPECT_EQ(window.text(ctl::kCoreDiameter), "");
     EXPECT_EQ(app.focusEditing().savedText(), "");
 }
 
 TEST_F(AppTest, FieldsWithoutFocusEditingKeepTheirText) {
     startUp();
-    for (ControlId id : {40, 54, 62, 73})
+    for (ControlId id : {ctl::kSectionOffset1, ctl::kLeadIn1, ctl::kLeadOut4, ctl::kCommandBox})
         window.controls[id].text = "7";
-    for (ControlId id : {40, 54, 62, 73, 11})
+    for (ControlId id :
+         {ctl::kSectionOffset1, ctl::kLeadIn1, ctl::kLeadOut4, ctl::kCommandBox, ctl::kCoreHeight})
         window.focus(id);
     runScript();
-    for (ControlId id : {40, 54, 62, 73})
+    for (ControlId id : {ctl::kSectionOffset1, ctl::kLeadIn1, ctl::kLeadOut4, ctl::kCommandBox})
         EXPECT_EQ(window.text(id), "7") << id;
 }
 
 TEST_F(AppTest, PolesAndTurnsAreCopiedOnEveryKeystrokeOnly) {
     startUp();
-    for (ControlId id : {22, 24, 26, 28, 23, 25, 27, 29})
+    for (ControlId id : {ctl::kSpan1, ctl::kSpan2, ctl::kSpan3, ctl::kSpan4, ctl::kSectionTurns1,
+                         ctl::kSectionTurns2, ctl::kSectionTurns3, ctl::kSectionTurns4})
         window.controls[id].text = "old";
-    window.controls[16].text = "3";
-    window.focus(16);
+    window.controls[ctl::kPoles].text = "3";
+    window.focus(ctl::kPoles);
     window.step([&] {
         // Clearing on focus is the program's own change: nothing copied.
-        for (ControlId id : {22, 24, 26, 28})
+        for (ControlId id : {ctl::kSpan1, ctl::kSpan2, ctl::kSpan3, ctl::kSpan4})
             EXPECT_EQ(window.text(id), "old");
     });
-    window.type(16, "5");
+    window.type(ctl::kPoles, "5");
     window.step([&] {
-        for (ControlId id : {22, 24, 26, 28})
+        for (ControlId id : {ctl::kSpan1, ctl::kSpan2, ctl::kSpan3, ctl::kSpan4})
             EXPECT_EQ(window.text(id), "5");
     });
-    window.type(16, "\b");
-    window.focus(17);
-    window.type(17, "40");
+    window.type(ctl::kPoles, "\b");
+    window.focus(ctl::kTurns);
+    window.type(ctl::kTurns, "40");
     window.step([&] {
-        for (ControlId id : {23, 25, 27, 29})
+        for (ControlId id :
+             {ctl::kSectionTurns1, ctl::kSectionTurns2, ctl::kSectionTurns3, ctl::kSectionTurns4})
             EXPECT_EQ(window.text(id), "40");
     });
-    window.focus(25);
-    window.type(25, "\b\b35");
-    window.focus(11);
+    window.focus(ctl::kSectionTurns2);
+    window.type(ctl::kSectionTurns2, "\b\b35");
+    window.focus(ctl::kCoreHeight);
     runScript();
-    EXPECT_EQ(window.text(16), "3");  // restored on focus loss
-    for (ControlId id : {22, 24, 26, 28})
+    EXPECT_EQ(window.text(ctl::kPoles), "3");  // restored on focus loss
+    for (ControlId id : {ctl::kSpan1, ctl::kSpan2, ctl::kSpan3, ctl::kSpan4})
         EXPECT_EQ(window.text(id), "") << id;
-    for (ControlId id : {23, 27, 29})
+    for (ControlId id : {ctl::kSectionTurns1, ctl::kSectionTurns3, ctl::kSectionTurns4})
         EXPECT_EQ(window.text(id), "40") << id;
-    EXPECT_EQ(window.text(25), "35");
+    EXPECT_EQ(window.text(ctl::kSectionTurns2), "35");
 }
 
 TEST(SectionCountRule, Counts) {
@@ -180,69 +213,72 @@ TEST_F(AppTest, SectionLayoutForEachCount) {
         for (int k = 1; k <= 4; ++k) {
             for (ControlId id : sectionColumn(k))
                 EXPECT_EQ(window.visible(id), count > 1 && k <= count) << count << ' ' << id;
-            EXPECT_EQ(window.visible(92 + k), k <= count) << count;
-            EXPECT_EQ(window.visible(108 + k), k <= count) << count;
+            EXPECT_EQ(window.visible(ctl::kSectionFirst + k - 1), k <= count) << count;
+            EXPECT_EQ(window.visible(ctl::kSectionProgressFirst + k - 1), k <= count) << count;
         }
-        for (ControlId id : {30, 31, 32, 33, 34, 35, 48, 53, 58, 16, 17})
+        for (ControlId id :
+             {ctl::kColumnHeader1, ctl::kColumnHeader2, ctl::kColumnHeader3, ctl::kColumnHeader4,
+              ctl::kSectionOffsetLabel, ctl::kOffsetTurnsLabel, ctl::kSectionPositionLabel,
+              ctl::kLeadInLabel, ctl::kLeadOutLabel, ctl::kPoles, ctl::kTurns})
             EXPECT_TRUE(window.visible(id));
     }
 }
 
 TEST_F(AppTest, TypedSlotsAndBarsChangeTheLayoutWithEveryKeystroke) {
     startUp();
-    window.focus(13);
-    window.type(13, "8");
-    window.focus(19);
-    window.type(19, "2");
+    window.focus(ctl::kSlotCount);
+    window.type(ctl::kSlotCount, "8");
+    window.focus(ctl::kBarCount);
+    window.type(ctl::kBarCount, "2");
     window.step([&] { EXPECT_EQ(app.layout().sectionCount, 1); });
-    window.type(19, "4");
+    window.type(ctl::kBarCount, "4");
     runScript();
     EXPECT_EQ(app.layout().sectionCount, 3);
     EXPECT_EQ(app.layout().slotPitch, 45.0f);
-    EXPECT_TRUE(window.visible(26));
-    EXPECT_FALSE(window.visible(28));
-    EXPECT_TRUE(window.visible(95));
-    EXPECT_FALSE(window.visible(96));
+    EXPECT_TRUE(window.visible(ctl::kSpan3));
+    EXPECT_FALSE(window.visible(ctl::kSpan4));
+    EXPECT_TRUE(window.visible(ctl::kSection3));
+    EXPECT_FALSE(window.visible(ctl::kSection4));
 }
 
 TEST_F(AppTest, EmptySlotFieldLeavesTheLayout) {
     startUp();
-    window.controls[19].text = "48";
-    window.click(91);  // any control event recomputes
+    window.controls[ctl::kBarCount].text = "48";
+    window.click(ctl::kSave);  // any control event recomputes
     window.step([&] {
         EXPECT_EQ(app.layout().sectionCount, 0);
-        window.controls[13].text = "12";
+        window.controls[ctl::kSlotCount].text = "12";
     });
-    window.click(92);
+    window.click(ctl::kLoad);
     window.step([&] { EXPECT_EQ(app.layout().sectionCount, 4); });
-    window.focus(13);  // empties the slot field: the layout stays
-    window.type(19, "\b");
+    window.focus(ctl::kSlotCount);  // empties the slot field: the layout stays
+    window.type(ctl::kBarCount, "\b");
     runScript();
     EXPECT_EQ(app.layout().sectionCount, 4);
-    EXPECT_TRUE(window.visible(96));
+    EXPECT_TRUE(window.visible(ctl::kSection4));
 }
 
 TEST_F(AppTest, LeavingTheBarFieldEmptyShowsOneSectionUntilTheNextEvent) {
     startUp();
-    window.controls[13].text = "12";
-    window.controls[19].text = "24";
-    window.focus(19);
+    window.controls[ctl::kSlotCount].text = "12";
+    window.controls[ctl::kBarCount].text = "24";
+    window.focus(ctl::kBarCount);
     window.focus(ctl::kStop);  // a button takes the focus: only the field's focus-lost is seen
     window.step([&] {
         // The rule ran before the text came back.
-        EXPECT_EQ(window.text(19), "24");
+        EXPECT_EQ(window.text(ctl::kBarCount), "24");
         EXPECT_EQ(app.layout().sectionCount, 1);
-        EXPECT_FALSE(window.visible(22));
+        EXPECT_FALSE(window.visible(ctl::kSpan1));
     });
     window.click(ctl::kStop);
     runScript();
     EXPECT_EQ(app.layout().sectionCount, 2);
-    EXPECT_TRUE(window.visible(22));
+    EXPECT_TRUE(window.visible(ctl::kSpan1));
 }
 
 TEST_F(AppTest, TimerEventsCarryNoAction) {
     startUp();
-    window.controls[13].text = "12";
+    window.controls[ctl::kSlotCount].text = "12";
     window.tick();
     runScript();
     EXPECT_EQ(app.layout().sectionCount, 0);

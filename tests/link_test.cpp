@@ -197,7 +197,8 @@ TEST_F(LinkTest, StartUpTextIsDrainedBeforeTheFirstLine) {
     // The start-up text goes on after the identification, in pieces, with "ok" inside words:
     // none of it may answer the zero line, which the controller answers a little later.
     MemoryDevice d = controller(controllerIdentification());
-    d.startUpTail = {{3, "echo: look for updates\r\n"}, {8, "echo: token 7\r\n"}};
+    d.startUpTail = {{ctl::kSlotWidthLabel, "echo: look for updates\r\n"},
+                     {ctl::kDirectionLabel, "echo: token 7\r\n"}};
     d.onWrite = [](MemoryDevice& self, const std::string&) { self.arrive("ok\n", 4); };
     port.devices["COM1"] = d;
     startUp();
@@ -213,11 +214,15 @@ TEST_F(ExchangeTest, AcknowledgementRules) {
         std::vector<std::pair<int, std::string>> replies;  // polls later, bytes
         int readsToEnd;                                    // reads until acknowledged
     } cases[] = {
-        {"ok and line feed", {{0, "ok\n"}}, 1},
-        {"text, then ok later", {{0, "echo: busy\n"}, {5, "ok\n"}}, 2},
-        {"ok inside a word", {{0, "token\n"}}, 1},
+        {"ok and line feed", {{ctl::kCoreDiameterLabel, "ok\n"}}, 1},
+        {"text, then ok later",
+         {{ctl::kCoreDiameterLabel, "echo: busy\n"}, {ctl::kTurnsLabel, "ok\n"}},
+         2},
+        {"ok inside a word", {{ctl::kCoreDiameterLabel, "token\n"}}, 1},
         {"ok after 95 bytes", {{0, std::string(95, 'x') + "ok\n"}}, 1},
-        {"ok split over two reads", {{0, "o"}, {3, "k\n"}}, 2},
+        {"ok split over two reads",
+         {{ctl::kCoreDiameterLabel, "o"}, {ctl::kSlotWidthLabel, "k\n"}},
+         2},
         {"ok after a zero byte", {{0, std::string("Z\0ok", 4)}}, 1},
     };
     for (const auto& c : cases) {

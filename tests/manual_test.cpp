@@ -87,18 +87,20 @@ TEST_F(ManualTest, JogsAndRotationButtons) {
          {"G0 E10F15000\r\n", "G0 E0F15000\r\n", "G0 E-10F15000\r\n"},
          {0, 0, -10}},
         {">> with 7 slots twice, then <<",
-         {{13, "7"}},
-         {Click{102}, Click{102}, Click{103}},
+         {{ctl::kSlotCount, "7"}},
+         {Click{ctl::kRotateSlotForward}, Click{ctl::kRotateSlotForward},
+          Click{ctl::kRotateSlotBack}},
          {"G0 E51F15000\r\n", "G0 E103F15000\r\n", "G0 E51F15000\r\n"},
          {0, 0, kSlotOfSeven}},
         {">> with an empty slot field: no pitch yet, the same target again",
-         {{13, ""}},
-         {Click{102}, Click{102}},
+         {{ctl::kSlotCount, ""}},
+         {Click{ctl::kRotateSlotForward}, Click{ctl::kRotateSlotForward}},
          {"G0 E0F15000\r\n", "G0 E0F15000\r\n"},
          {0, 0, 0}},
         {"absolute angles, 360 twice",
          {},
-         {Click{101}, Click{101}, Click{98}, Click{99}, Click{100}, Click{97}},
+         {Click{ctl::kRotateTo360}, Click{ctl::kRotateTo360}, Click{ctl::kRotateToMinus180},
+          Click{ctl::kRotateToMinus360}, Click{ctl::kRotateTo180}, Click{ctl::kRotateTo0}},
          {"G0 E360F15000\r\n", "G0 E360F15000\r\n", "G0 E-180F15000\r\n", "G0 E-360F15000\r\n",
           "G0 E180F15000\r\n", "G0 E0F15000\r\n"},
          {0, 0, 0}},
@@ -157,8 +159,9 @@ TEST_F(ManualTest, ReadoutFollowsEveryKeyAndControlEvent) {
 
 TEST_F(ManualTest, WithoutAControllerOnlyTheTrackedPositionMoves) {
     app.link().close();
-    window.controls[13].text = "12";
-    const Lines lines = press({Key{kRight}, Key{kUp}, Key{kPlus}, Click{102}, Click{101}});
+    window.controls[ctl::kSlotCount].text = "12";
+    const Lines lines = press({Key{kRight}, Key{kUp}, Key{kPlus}, Click{ctl::kRotateSlotForward},
+                               Click{ctl::kRotateTo360}});
     EXPECT_TRUE(lines.empty());
     EXPECT_EQ(at().rotation, 360.0f);
     EXPECT_EQ(readout(), "Текущее положение:\r\nВысота: 1мм\r\nДлина: 1мм\r\nПоворот: 360°\r\n");
@@ -169,7 +172,7 @@ TEST_F(ManualTest, RotationButtonsResetTheSectionBars) {
         window.controls[ctl::kSectionProgress1 + k].state = 100;
     press({Click{ctl::kJogRotationUp}});
     EXPECT_EQ(window.state(ctl::kSectionProgress1), 100);  // a jog leaves them
-    press({Click{100}});
+    press({Click{ctl::kRotateTo180}});
     for (int k = 0; k < 4; ++k)
         EXPECT_EQ(window.state(ctl::kSectionProgress1 + k), 0);
 }
@@ -185,69 +188,81 @@ TEST_F(ManualTest, NextPosition) {
         bool barsReset;
         bool refused = false;
     } cases[] = {
-        {"before any section", {{13, "10"}, {19, "10"}}, 0, 250, {}, 250, false},
+        {"before any section",
+         {{ctl::kSlotCount, "10"}, {ctl::kBarCount, "10"}},
+         0,
+         250,
+         {},
+         250,
+         false},
         {"after the last section: full turn, then one slot",
-         {{13, "10"}, {19, "10"}},
+         {{ctl::kSlotCount, "10"}, {ctl::kBarCount, "10"}},
          1,
          250,
          {"G0 E360 F15000\r\n", "G0 E396 F15000\r\n"},
          396,
          true},
         {"after section 1 of two: the turn only",
-         {{13, "10"}, {19, "20"}},
+         {{ctl::kSlotCount, "10"}, {ctl::kBarCount, "20"}},
          1,
          250,
          {"G0 E360 F15000\r\n"},
          360,
          false},
         {"rotation 0, laying order 1, 12 slots",
-         {{13, "12"}, {19, "12"}, {21, "1"}},
+         {{ctl::kSlotCount, "12"}, {ctl::kBarCount, "12"}, {ctl::kLayingOrder, "1"}},
          1,
          0,
          {"G0 E-30 F15000\r\n"},
          -30,
          true},
         {"anticlockwise: a forward turn goes back to 0",
-         {{13, "12"}, {19, "24"}, {20, "1"}},
+         {{ctl::kSlotCount, "12"}, {ctl::kBarCount, "24"}, {ctl::kDirection, "1"}},
          2,
          100,
          {"G0 E0 F15000\r\n", "G0 E30 F15000\r\n"},
          30,
          true},
         {"anticlockwise, turned back: on to -360",
-         {{13, "12"}, {19, "12"}, {20, "1"}},
+         {{ctl::kSlotCount, "12"}, {ctl::kBarCount, "12"}, {ctl::kDirection, "1"}},
          1,
          -100,
          {"G0 E-360 F15000\r\n", "G0 E-330 F15000\r\n"},
          -330,
          true},
         {"clockwise, turned back: to 0",
-         {{13, "12"}, {19, "12"}},
+         {{ctl::kSlotCount, "12"}, {ctl::kBarCount, "12"}},
          1,
          -100,
          {"G0 E0 F15000\r\n", "G0 E30 F15000\r\n"},
          30,
          true},
         {"direction 2: no finishing turn",
-         {{13, "12"}, {19, "12"}, {20, "2"}},
+         {{ctl::kSlotCount, "12"}, {ctl::kBarCount, "12"}, {ctl::kDirection, "2"}},
          1,
          100,
          {"G0 E130 F15000\r\n"},
          130,
          true},
         {"a rotation before winding: nothing",
-         {{13, "12"}, {19, "12"}, {37, "15"}},
+         {{ctl::kSlotCount, "12"}, {ctl::kBarCount, "12"}, {ctl::kRotationBefore, "15"}},
          1,
          100,
          {},
          100,
          false},
-        {"7 slots", {{13, "7"}, {19, "7"}}, 1, 0, {"G0 E51 F15000\r\n"}, kSlotOfSeven, true},
-        {"empty slot field", {{13, ""}}, 1, 250, {}, 250, false, true},
-        {"0 slots", {{13, "0"}}, 1, 250, {}, 250, false, true},
-        {"NaN slots", {{13, "NaN"}}, 1, 0, {}, 0, false, true},
-        {"infinite slots make no step", {{13, "-Infinity"}}, 1, 0, {}, 0, false, true},
-        {"a step beyond the machine", {{13, "0.0000001"}}, 1, 10, {}, 10, false, true},
+        {"7 slots",
+         {{ctl::kSlotCount, "7"}, {ctl::kBarCount, "7"}},
+         1,
+         0,
+         {"G0 E51 F15000\r\n"},
+         kSlotOfSeven,
+         true},
+        {"empty slot field", {{ctl::kSlotCount, ""}}, 1, 250, {}, 250, false, true},
+        {"0 slots", {{ctl::kSlotCount, "0"}}, 1, 250, {}, 250, false, true},
+        {"NaN slots", {{ctl::kSlotCount, "NaN"}}, 1, 0, {}, 0, false, true},
+        {"infinite slots make no step", {{ctl::kSlotCount, "-Infinity"}}, 1, 0, {}, 0, false, true},
+        {"a step beyond the machine", {{ctl::kSlotCount, "0.0000001"}}, 1, 10, {}, 10, false, true},
     };
     for (const auto& c : cases) {
         SetUp();
@@ -278,7 +293,10 @@ TEST_F(ManualTest, UnsendableTargetsNeverGoOut) {
         {"the sentinel stays the sentinel", {-2147483648.0f, 0, 0}, Key{kPlus}, ""},
         {"beyond the 32-bit range", {0, 3e9f, 0}, Key{kDown}, ""},
         {"infinite", {0, 0, kInf}, Key{kLeft}, ""},
-        {"not a number", {0, 0, std::numeric_limits<float>::quiet_NaN()}, Click{102}, ""},
+        {"not a number",
+         {0, 0, std::numeric_limits<float>::quiet_NaN()},
+         Click{ctl::kRotateSlotForward},
+         ""},
         {"the largest that goes", {0, 0, 2147483520.0f}, Key{kRight}, "G0 E2147483520F15000\r\n"},
         {"the most negative that goes",
          {-2147483520.0f, 0, 0},
@@ -287,7 +305,7 @@ TEST_F(ManualTest, UnsendableTargetsNeverGoOut) {
     };
     for (const auto& c : cases) {
         SetUp();
-        window.controls[13].text = "12";
+        window.controls[ctl::kSlotCount].text = "12";
         app.position() = c.from;
         const Lines lines = press({c.input});
         EXPECT_EQ(lines, *c.line ? Lines{c.line} : Lines{}) << c.name;
@@ -393,7 +411,7 @@ TEST_F(ManualTest, OnlyTheLastEventOfAWaitCanJogAfterIt) {
         // The "ok" comes at the poll after the wait has taken the last scripted event.
         const int polls = static_cast<int>(c.duringWait.size()) - 1;
         dev().onWrite = [polls](MemoryDevice& d, const std::string&) { d.arrive("ok\n", polls); };
-        window.click(97);
+        window.click(ctl::kRotateTo0);
         for (int key : c.duringWait) {
             if (key == 0) window.idle(1);
             if (key != 0) window.key(key);
@@ -419,7 +437,9 @@ TEST(Dispatch, EveryButtonHasARouteAndEveryRouteARow) {
         EXPECT_EQ(routed(id, ControlEventKind::Clicked), button && !inert.count(id) ? 1 : 0) << id;
         EXPECT_EQ(routed(id, ControlEventKind::FocusGained), hasFocusEditing(id) ? 1 : 0) << id;
         EXPECT_EQ(routed(id, ControlEventKind::FocusLost), hasFocusEditing(id) ? 1 : 0) << id;
-        EXPECT_EQ(routed(id, ControlEventKind::TextChanged), id == 16 || id == 17 ? 1 : 0) << id;
+        EXPECT_EQ(routed(id, ControlEventKind::TextChanged),
+                  id == ctl::kPoles || id == ctl::kTurns ? 1 : 0)
+            << id;
     }
     for (int key : {kLeft, kUp, kRight, kDown, kPlus, kMinus})
         EXPECT_NE(keyJog(key), nullptr) << key;

@@ -27,9 +27,11 @@ std::string profileOf(const testing::Fields& fields, int speed) {
 }
 
 // Three slots of two sections (six bars), laid the other way round, two and three turns.
-const testing::Fields kThreeSlots = {{11, "40"}, {12, "50"}, {13, "3"},  {14, "10"},
-                                     {15, "5"},  {16, "1"},  {18, "10"}, {19, "6"},
-                                     {20, "0"},  {21, "1"},  {23, "2"},  {25, "3"}};
+const testing::Fields kThreeSlots = {
+    {ctl::kCoreHeight, "40"},         {ctl::kCoreDiameter, "50"}, {ctl::kSlotCount, "3"},
+    {ctl::kSlotDepth, "10"},          {ctl::kSlotWidth, "5"},     {ctl::kPoles, "1"},
+    {ctl::kCommutatorDistance, "10"}, {ctl::kBarCount, "6"},      {ctl::kDirection, "0"},
+    {ctl::kLayingOrder, "1"},         {ctl::kSectionTurns1, "2"}, {ctl::kSectionTurns2, "3"}};
 
 class PlanTest : public testing::ConnectedFixture {};
 
@@ -216,9 +218,15 @@ TEST(PlanTool, StartedFromExplorer) {
 // 300 mm/s. Each move from rest to rest at
 // 3000 units/s²: d/v + v/a when d >= v²/a, else 2·sqrt(d/a).
 TEST(PlanTool, MachineTimeOfASmallWork) {
-    const std::string bytes = profileOf(
-        {{11, "40"}, {12, "50"}, {13, "1"}, {14, "10"}, {15, "5"}, {16, "1"}, {18, "6"}, {23, "0"}},
-        8);
+    const std::string bytes = profileOf({{ctl::kCoreHeight, "40"},
+                                         {ctl::kCoreDiameter, "50"},
+                                         {ctl::kSlotCount, "1"},
+                                         {ctl::kSlotDepth, "10"},
+                                         {ctl::kSlotWidth, "5"},
+                                         {ctl::kPoles, "1"},
+                                         {ctl::kCommutatorDistance, "6"},
+                                         {ctl::kSectionTurns1, "0"}},
+                                        8);
     const double startZ15 = 15.0 / 50 + 50.0 / 3000;     // G0 Y0 Z15 F3000
     const double downTo4 = 2 * std::sqrt(19.0 / 3000);   // G0 Z-4 F15000, from 15
     const double up4 = 2 * std::sqrt(4.0 / 3000);        // G0 Z0 F15000, G0 Z-4 F120000

@@ -153,7 +153,7 @@ TEST_F(ProfileTest, LoadSetsFieldsAndSpeedWithoutControlEvents) {
     };
     for (const auto& c : cases) {
         SetUp();
-        window.controls[22].text = "old";
+        window.controls[ctl::kSpan1].text = "old";
         files.files["E:\\a.tpf"] = MemoryFile{c.bytes, true};  // read-only loads too
         files.readPiece = c.piece;
         load("E:\\a.tpf");
@@ -175,7 +175,7 @@ TEST_F(ProfileTest, AFileThatCannotBeReadChangesNothing) {
                  {"read fails", true, false, FailAt::Read}};
     for (const auto& c : cases) {
         SetUp();
-        window.controls[11].text = "40";
+        window.controls[ctl::kCoreHeight].text = "40";
         window.controls[ctl::kProfilePath].text = "E:\\before.tpf";
         window.controls[ctl::kWindingSpeed].state = 6;
         window.messages.clear();
@@ -184,7 +184,7 @@ TEST_F(ProfileTest, AFileThatCannotBeReadChangesNothing) {
         const auto before = files.files;
         files.failAt = c.fail;
         load("E:\\x.tpf");
-        EXPECT_EQ(window.text(11), "40") << c.name;
+        EXPECT_EQ(window.text(ctl::kCoreHeight), "40") << c.name;
         EXPECT_EQ(window.state(ctl::kWindingSpeed), 6) << c.name;
         EXPECT_EQ(window.text(ctl::kProfilePath), "E:\\before.tpf") << c.name;
         EXPECT_EQ(files.files.size(), before.size()) << c.name;  // nothing created

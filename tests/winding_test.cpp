@@ -27,15 +27,15 @@ class WindingTest : public testing::ConnectedFixture {
   protected:
     void SetUp() override {
         ConnectedFixture::SetUp();
-        setFields({{11, "40"},
-                   {12, "50"},
-                   {13, "12"},
-                   {14, "10"},
-                   {15, "5"},
-                   {16, "5"},
-                   {23, "2"},
-                   {18, "10"},
-                   {20, "0"}});
+        setFields({{ctl::kCoreHeight, "40"},
+                   {ctl::kCoreDiameter, "50"},
+                   {ctl::kSlotCount, "12"},
+                   {ctl::kSlotDepth, "10"},
+                   {ctl::kSlotWidth, "5"},
+                   {ctl::kPoles, "5"},
+                   {ctl::kSectionTurns1, "2"},
+                   {ctl::kCommutatorDistance, "10"},
+                   {ctl::kDirection, "0"}});
     }
     Lines wind(int section = 1) {
         dev().written.clear();
@@ -62,7 +62,7 @@ TEST_F(WindingTest, WorkedExampleByteForByte) {
         EXPECT_TRUE(window.enabled(ctl::kSection1 + i));
 
     // Anticlockwise: the two turn angles change sides.
-    setFields({{20, "1"}});
+    setFields({{ctl::kDirection, "1"}});
     Lines acw = kWorkedExample;
     acw[8] = acw[18] = "G0 Z0 E-6 F176000\r\n";
     acw[11] = acw[21] = "G0 E156 F176000\r\n";
@@ -82,7 +82,7 @@ TEST_F(WindingTest, GeometryOfTheWorkedExample) {
 
 TEST_F(WindingTest, TurnCounts) {
     // One turn: the start acceleration twice, no return pair, the dip repeated.
-    setFields({{23, "1"}});
+    setFields({{ctl::kSectionTurns1, "1"}});
     Lines one(kWorkedExample.begin(), kWorkedExample.begin() + 15);
     one.insert(one.end(), kWorkedExample.end() - 3, kWorkedExample.end());
     EXPECT_EQ(wind(), one);
@@ -98,17 +98,17 @@ TEST_F(WindingTest, TurnCounts) {
 }
 
 TEST_F(WindingTest, NoTurnBeforeAnyCycleDescendsAtTheStartFeed) {
-    setFields({{23, "0"}});
+    setFields({{ctl::kSectionTurns1, "0"}});
     EXPECT_EQ(wind()[7], "G0 Z-4 F120000\r\n");
 }
 
 TEST_F(WindingTest, ProgressForThreeTurns) {
-    setFields({{25, "3"}});
+    setFields({{ctl::kSectionTurns2, "3"}});
     window.stateLog.clear();
     wind(2);
     std::vector<int> section, cycle;
     for (const auto& [id, value] : window.stateLog) {
-        if (id == 110) section.push_back(value);
+        if (id == ctl::kSectionProgress2) section.push_back(value);
         if (id == ctl::kCycleProgress) cycle.push_back(value);
     }
     EXPECT_EQ(section, (std::vector<int>{33, 66, 100}));
@@ -118,7 +118,7 @@ TEST_F(WindingTest, ProgressForThreeTurns) {
 }
 
 TEST_F(WindingTest, SpeedMovedDuringTheCycleCountsFromTheNextTurn) {
-    setFields({{23, "5"}});
+    setFields({{ctl::kSectionTurns1, "5"}});
     int turnStarts = 0;
     auto answer = dev().onWrite;
     dev().onWrite = [&](MemoryDevice& d, const std::string& line) {
@@ -138,13 +138,16 @@ TEST_F(WindingTest, SpeedMovedDuringTheCycleCountsFromTheNextTurn) {
 }
 
 TEST_F(WindingTest, RoundingOfTargets) {
-    setFields({{14, "6.25"}, {18, "3.5"}, {37, "90.7"}, {23, "1"}});
+    setFields({{ctl::kSlotDepth, "6.25"},
+               {ctl::kCommutatorDistance, "3.5"},
+               {ctl::kRotationBefore, "90.7"},
+               {ctl::kSectionTurns1, "1"}});
     const Lines lines = wind();
     EXPECT_EQ(lines[2], "G0 Y2 F15000\r\n");   // 2.5 to the even 2
     EXPECT_EQ(lines[3], "G0 Z-2 F15000\r\n");  // -2.5 to the even -2
     EXPECT_EQ(lines[4], "G0 E90 F15000\r\n");
     EXPECT_EQ(app.position().height, 15.0f);
-    setFields({{18, "4.5"}, {23, "0"}});
+    setFields({{ctl::kCommutatorDistance, "4.5"}, {ctl::kSectionTurns1, "0"}});
     EXPECT_EQ(wind()[2], "G0 Y2 F15000\r\n");  // 1.5 to the even 2
 }
 
@@ -162,20 +165,20 @@ TEST_F(WindingTest, ParametersThatWouldSendTheMachineAwayAreRefused) {
         std::initializer_list<std::pair<ControlId, const char*>> fields;
         const char* field;
     } cases[] = {
-        {{{13, "0"}}, "КОЛИЧЕСТВО ПАЗОВ"},
-        {{{12, "0"}, {15, "0"}}, "ДИАМЕТР МАГНИТОПРОВОДА"},
-        {{{11, "NaN"}}, "ВЫСОТА МАГНИТОПРОВОДА"},
-        {{{18, "+Infinity"}}, "РАССТОЯНИЕ ДО КОЛЛЕКТОРА"},
-        {{{18, "3e9"}}, "РАССТОЯНИЕ ДО КОЛЛЕКТОРА"},
-        {{{14, "1e10"}}, "ГЛУБИНА ПАЗА"},
-        {{{16, "99999999999"}}, "КОЛИЧЕСТВО ПОЛЮСОВ В СЕКЦИИ"},
-        {{{37, "99999999999"}}, "ПОВОРОТ ДО НАМОТКИ"},
-        {{{39, "-99999999999"}}, "ПОВОРОТ ПОСЛЕ НАМОТКИ"},
+        {{{ctl::kSlotCount, "0"}}, "КОЛИЧЕСТВО ПАЗОВ"},
+        {{{ctl::kCoreDiameter, "0"}, {ctl::kSlotWidth, "0"}}, "ДИАМЕТР МАГНИТОПРОВОДА"},
+        {{{ctl::kCoreHeight, "NaN"}}, "ВЫСОТА МАГНИТОПРОВОДА"},
+        {{{ctl::kCommutatorDistance, "+Infinity"}}, "РАССТОЯНИЕ ДО КОЛЛЕКТОРА"},
+        {{{ctl::kCommutatorDistance, "3e9"}}, "РАССТОЯНИЕ ДО КОЛЛЕКТОРА"},
+        {{{ctl::kSlotDepth, "1e10"}}, "ГЛУБИНА ПАЗА"},
+        {{{ctl::kPoles, "99999999999"}}, "КОЛИЧЕСТВО ПОЛЮСОВ В СЕКЦИИ"},
+        {{{ctl::kRotationBefore, "99999999999"}}, "ПОВОРОТ ДО НАМОТКИ"},
+        {{{ctl::kRotationAfter, "-99999999999"}}, "ПОВОРОТ ПОСЛЕ НАМОТКИ"},
         // Integers beyond the 32-bit range, and the -2147483648 of a failed rounding.
-        {{{37, "-2147483649"}}, "ПОВОРОТ ДО НАМОТКИ"},
-        {{{37, "-2147483648"}}, "ПОВОРОТ ДО НАМОТКИ"},
-        {{{39, "2147483648"}}, "ПОВОРОТ ПОСЛЕ НАМОТКИ"},
-        {{{14, "5368709120"}}, "ГЛУБИНА ПАЗА"},
+        {{{ctl::kRotationBefore, "-2147483649"}}, "ПОВОРОТ ДО НАМОТКИ"},
+        {{{ctl::kRotationBefore, "-2147483648"}}, "ПОВОРОТ ДО НАМОТКИ"},
+        {{{ctl::kRotationAfter, "2147483648"}}, "ПОВОРОТ ПОСЛЕ НАМОТКИ"},
+        {{{ctl::kSlotDepth, "5368709120"}}, "ГЛУБИНА ПАЗА"},
     };
     wind();  // a good section first: what it left must stay
     for (const auto& c : cases) {
@@ -199,7 +202,7 @@ TEST_F(WindingTest, ParametersThatWouldSendTheMachineAwayAreRefused) {
 
 TEST_F(WindingTest, AfterStopTheCycleEndsAtOnceAsIfItHadCountedThrough) {
     window.controls[ctl::kWindingSpeed].state = 5;
-    setFields({{23, "3"}});
+    setFields({{ctl::kSectionTurns1, "3"}});
     wind();  // every line sent: the state to be left
     const TrackedPosition full = app.position();
     const struct {
@@ -235,10 +238,10 @@ TEST_F(WindingTest, AfterStopTheCycleEndsAtOnceAsIfItHadCountedThrough) {
 }
 
 TEST_F(WindingTest, AKeyTakenLastByACycleJogsAfterItButNotAfterSection2) {
-    setFields({{23, "1"}, {25, "1"}});
+    setFields({{ctl::kSectionTurns1, "1"}, {ctl::kSectionTurns2, "1"}});
     for (int section : {1, 2}) {
         SetUp();
-        setFields({{23, "1"}, {25, "1"}});
+        setFields({{ctl::kSectionTurns1, "1"}, {ctl::kSectionTurns2, "1"}});
         auto answer = dev().onWrite;
         dev().onWrite = [&](MemoryDevice& d, const std::string& line) {
             if (line == "G0 Z15 F15000\r\n") window.key(38);  // taken by the last wait
@@ -269,18 +272,18 @@ TEST_F(WindingTest, Staking) {
         }
         return lines;
     };
-    setFields({{19, "1"}});
+    setFields({{ctl::kBarCount, "1"}});
     EXPECT_EQ(stake(), expected(1, {"360"}));
-    setFields({{19, "3"}});
+    setFields({{ctl::kBarCount, "3"}});
     window.controls[ctl::kStakingPower].state = 5;
     EXPECT_EQ(stake(), expected(5, {"120", "240", "360"}));
-    setFields({{19, "7"}});
+    setFields({{ctl::kBarCount, "7"}});
     window.controls[ctl::kStakingPower].state = 10;
     EXPECT_EQ(stake(), expected(10, {"51.4285697937", "102.8571395874", "154.2857208252",
                                      "205.7142791748", "257.1428527832", "308.5714416504", "360"}));
     EXPECT_EQ(app.position().rotation, 360.0f);
     EXPECT_EQ(app.position().height, 20.0f);
-    setFields({{19, "12"}});
+    setFields({{ctl::kBarCount, "12"}});
     const Lines twelve = stake();
     EXPECT_EQ(twelve.size(), 2u + 12 * 4);
     EXPECT_EQ(twelve[5], "G0 E30 F120000\r\n");
@@ -290,7 +293,7 @@ TEST_F(WindingTest, Staking) {
     }
 
     // СТОП at the first strike of 100000: at once where the last pass would leave it.
-    setFields({{19, "100000"}});
+    setFields({{ctl::kBarCount, "100000"}});
     app.position() = {};
     dev().onWrite = [&](MemoryDevice& d, const std::string&) {
         d.arrive("ok\n");
@@ -304,7 +307,7 @@ TEST_F(WindingTest, Staking) {
 }
 
 TEST_F(WindingTest, StartPosition) {
-    window.controls[18].text = "";
+    window.controls[ctl::kCommutatorDistance].text = "";
     window.click(ctl::kStartPosition);
     runScript();
     EXPECT_EQ(dev().written, (Lines{"G92 X0 Y0 Z0 E0\r\n", "M17\r\n", "G0 Y6 Z15 F3000\r\n"}));
@@ -313,7 +316,7 @@ TEST_F(WindingTest, StartPosition) {
     EXPECT_EQ(app.position().height, 0.0f);
 
     dev().written.clear();
-    window.controls[18].text = "2.5";
+    window.controls[ctl::kCommutatorDistance].text = "2.5";
     window.click(ctl::kStartPosition);
     runScript();
     EXPECT_EQ(dev().written.back(), "G0 Y4 Z15 F3000\r\n");
@@ -358,7 +361,7 @@ TEST_F(WindingTest, APulledCableEndsTheOperationAndClosesThePort) {
     };
     for (const auto& c : cases) {
         SetUp();
-        setFields({{19, "7"}});  // bars to stake
+        setFields({{ctl::kBarCount, "7"}});  // bars to stake
         dev().gone = c.vanishAtLine == 0;
         dev().onWrite = [&c](MemoryDevice& d, const std::string&) {
             if (d.written.size() == c.vanishAtLine)

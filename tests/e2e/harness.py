@@ -49,12 +49,23 @@ _table = None
 
 
 def control_table():
-    """The program's control table (build/native/tests/control-table-dump), read once."""
+    """The program's control table (build/native/tests/control-table-dump), read once: by number,
+    each control's name, kind, rectangle and caption."""
     global _table
     if _table is None:
         _table = json.loads(subprocess.run([TABLE_DUMP], check=True, capture_output=True,
                                            text=True).stdout)
     return _table
+
+
+def number(control):
+    """A control's number from its name in the program ("kStatus")."""
+    if isinstance(control, int):
+        return control
+    for key, row in control_table().items():
+        if row["name"] == control:
+            return int(key)
+    raise KeyError("no control named " + control)
 
 
 def stop(process, seconds=5):
@@ -243,7 +254,7 @@ class Program:
                     self.pixel(x, y, shot) == PANEL for x, y in corners)
         # Start-up ends with the two-section layout: until then (the port search) the third
         # section column still shows.
-        third_span = self.rect(26)
+        third_span = self.rect("kSpan3")
         return drawn and (not self.wait_for_start_up or
                           self.pixel(third_span[0] + 29, third_span[1] + 13, shot) == PANEL)
 
@@ -303,16 +314,17 @@ class Program:
             raise AssertionError("window-probe gave no answer (exit code %s): %r"
                                  % (out.returncode, out.stderr.strip()[-600:])) from None
 
-    def control(self, number):
-        return self.probe()["controls"][str(number)]
+    def control(self, name):
+        """What the window holds of a control, by its name."""
+        return self.probe()["controls"][str(number(name))]
 
-    def text(self, number):
-        return self.control(number)["text"]
+    def text(self, name):
+        return self.control(name)["text"]
 
-    def rect(self, number):
+    def rect(self, name):
         """A control's rectangle in the client area, as the control table gives it, at the
         window's scale (its edges to the nearest pixel, as the program places them)."""
-        x, y, w, h = control_table()[str(number)]["rect"]
+        x, y, w, h = control_table()[str(number(name))]["rect"]
 
         def edge(v):
             return math.floor(v * self.scale + 0.5)
@@ -327,8 +339,8 @@ class Program:
         x, y, w, h = rect
         self.click(x + w // 2, y + h // 2)
 
-    def click_id(self, number):
-        self.click_control(self.rect(number))
+    def click_id(self, name):
+        self.click_control(self.rect(name))
 
     def click_screen(self, x, y):
         self._xdotool("mousemove", "--sync", str(x), str(y))

@@ -6,10 +6,12 @@ import unittest
 from harness import ProgramTest, wait_until
 
 ZERO = "G92 X0 Y0 Z0 E0\r\n"
-STATUS, SLOTS, COMMAND_BOX, SEND, REFRESH, RESET, STOP = 69, 13, 73, 74, 72, 80, 104
-START_POSITION, SECTION_1, READOUT = 78, 93, 79
-FIELDS = ((11, "40"), (12, "50"), (13, "12"), (14, "10"), (15, "5"), (16, "5"), (17, "3"),
-          (18, "10"), (20, "0"))
+STATUS, SLOTS, COMMAND_BOX, SEND = "kStatus", "kSlotCount", "kCommandBox", "kSend"
+REFRESH, RESET, STOP = "kRefresh", "kReset", "kStop"
+START_POSITION, SECTION_1, READOUT = "kStartPosition", "kSection1", "kReadout"
+FIELDS = (("kCoreHeight", "40"), ("kCoreDiameter", "50"), ("kSlotCount", "12"),
+          ("kSlotDepth", "10"), ("kSlotWidth", "5"), ("kPoles", "5"), ("kTurns", "3"),
+          ("kCommutatorDistance", "10"), ("kDirection", "0"))
 
 
 def worked_example(turns):
@@ -93,7 +95,7 @@ class FaultTest(ProgramTest):
         wait_until(lambda: program.control(RESET)["enabled"], "the zeroing line answered")
         program.click_id(START_POSITION)
         wait_until(lambda: program.control(SECTION_1)["enabled"], "the start position")
-        for number, text in FIELDS[:-3] + ((17, "50"),) + FIELDS[-2:]:
+        for number, text in FIELDS[:-3] + (("kTurns", "50"),) + FIELDS[-2:]:
             program.click_id(number)
             program.type(text)
         program.click_id(SECTION_1)

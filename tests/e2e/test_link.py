@@ -4,7 +4,8 @@ import unittest
 from harness import ProgramTest, wait_until
 
 ZERO_LINE = "G92 X0 Y0 Z0 E0\r\n"
-STATUS, SLOTS, REFRESH, COMMAND_BOX, SEND, RESET, STOP = 69, 13, 72, 73, 74, 80, 104
+STATUS, SLOTS, REFRESH, COMMAND_BOX = "kStatus", "kSlotCount", "kRefresh", "kCommandBox"
+SEND, RESET, STOP = "kSend", "kReset", "kStop"
 CONNECTED = (37, 165, 7)
 
 

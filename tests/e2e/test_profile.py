@@ -4,16 +4,22 @@ import os
 import stat
 import unittest
 
-from harness import ProgramTest, wait_until
+from harness import ProgramTest, number, wait_until
 
 SAVE_TITLE = "Сохранить файл профиля намотки"
 OPEN_TITLE = "Открыть файл профиля намотки"
-SAVE, LOAD, PROFILE_PATH, SPEED = 91, 92, 108, 88
+SAVE, LOAD, PROFILE_PATH, SPEED = "kSave", "kLoad", "kProfilePath", "kWindingSpeed"
 ZERO = "G92 X0 Y0 Z0 E0\r\n"
 # The fields in the order of a profile's lines.
-LINE_FIELDS = [11, 12, 13, 14, 15, 16, 17, 18, 19, 20, 21, 37, 39, 71, 84, 86, 54, 55, 56, 57,
-               59, 60, 61, 62, 22, 24, 26, 28, 23, 25, 27, 29, 40, 41, 42, 43, 44, 45, 46, 47,
-               49, 50, 51, 52]
+LINE_FIELDS = ["kCoreHeight", "kCoreDiameter", "kSlotCount", "kSlotDepth", "kSlotWidth", "kPoles",
+               "kTurns", "kCommutatorDistance", "kBarCount", "kDirection", "kLayingOrder",
+               "kRotationBefore", "kRotationAfter", "kMethod", "kCommutatorSide", "kSlotSkew",
+               "kLeadIn1", "kLeadIn2", "kLeadIn3", "kLeadIn4", "kLeadOut1", "kLeadOut2",
+               "kLeadOut3", "kLeadOut4", "kSpan1", "kSpan2", "kSpan3", "kSpan4", "kSectionTurns1",
+               "kSectionTurns2", "kSectionTurns3", "kSectionTurns4", "kSectionOffset1",
+               "kSectionOffset2", "kSectionOffset3", "kSectionOffset4", "kOffsetTurns1",
+               "kOffsetTurns2", "kOffsetTurns3", "kOffsetTurns4", "kSectionPosition1",
+               "kSectionPosition2", "kSectionPosition3", "kSectionPosition4"]
 
 
 def windows_path(path):
@@ -35,7 +41,8 @@ class ProfileTest(ProgramTest):
 
     def fields(self):
         controls = self.program.probe()["controls"]
-        return [controls[str(n)]["text"] for n in LINE_FIELDS], controls[str(SPEED)]["position"]
+        return ([controls[str(number(n))]["text"] for n in LINE_FIELDS],
+                controls[str(number(SPEED))]["position"])
 
     def write(self, name, data, mode=None):
         path = os.path.join(self.workdir, name)
@@ -50,7 +57,8 @@ class ProfileTest(ProgramTest):
         # A missing settings.ini is created, empty, in the working folder.
         settings = os.path.join(self.workdir, "settings.ini")
         self.assertEqual(os.path.getsize(settings), 0)
-        for number, text in ((11, "40"), (13, "12"), (17, "5"), (18, "2.5")):
+        for number, text in (("kCoreHeight", "40"), ("kSlotCount", "12"), ("kTurns", "5"),
+                             ("kCommutatorDistance", "2.5")):
             program.click_id(number)
             program.type(text)
         self.write("p1.tpf", b"an older, longer profile\r\n" * 100)
@@ -87,13 +95,14 @@ class ProfileTest(ProgramTest):
         sim = self.simulator(3)
         program = self.start(settings="5000\r\n8000\r\n150000\r\n90000\r\n")
         wait_until(lambda: sim.received() == [ZERO], "the zeroing line")
-        for number, text in ((11, "40"), (12, "50"), (13, "12"), (14, "10"), (15, "5"), (16, "5"),
-                             (17, "0"), (18, "10"), (20, "0")):
+        for number, text in (("kCoreHeight", "40"), ("kCoreDiameter", "50"), ("kSlotCount", "12"),
+                             ("kSlotDepth", "10"), ("kSlotWidth", "5"), ("kPoles", "5"),
+                             ("kTurns", "0"), ("kCommutatorDistance", "10"), ("kDirection", "0")):
             program.click_id(number)
             program.type(text)
-        program.click_id(78)
-        wait_until(lambda: program.control(93)["enabled"], "the section buttons")
-        program.click_id(93)
+        program.click_id("kStartPosition")
+        wait_until(lambda: program.control("kSection1")["enabled"], "the section buttons")
+        program.click_id("kSection1")
         wait_until(lambda: sim.received()[-1:] == ["G0 Z15 F15000\r\n"], "the end of the cycle")
         self.assertEqual(sim.received()[-3], "G0 Z-4 F90000\r\n")
         self.assertIn("M201 Y2400\r\n", sim.received())  # the speed's own acceleration

@@ -6,8 +6,9 @@ import unittest
 from harness import ProgramTest, wait_until
 
 ZERO_LINE = "G92 X0 Y0 Z0 E0\r\n"
-START_POSITION, SECTION_1, STAKE, SECTION_1_BAR = 78, 93, 106, 109
-PARK, RESET, STOP, STATUS = 81, 80, 104, 69
+START_POSITION, SECTION_1 = "kStartPosition", "kSection1"
+STAKE, SECTION_1_BAR = "kStake", "kSectionProgress1"
+PARK, RESET, STOP, STATUS = "kPark", "kReset", "kStop", "kStatus"
 
 WORKED_EXAMPLE = [
     "G92 E0", "M201 Y2400", "G0 Y-4 F15000", "G0 Z-4 F15000", "G0 E0 F15000", "G0 Z0 F15000",
@@ -61,8 +62,10 @@ class WindingTest(ProgramTest):
         x, y, w, h = program.rect(SECTION_1_BAR)
         bar_end = (x + w - 6, y + h // 2)
         empty_bar = program.pixel(*bar_end)
-        for control, text in ((11, "40"), (12, "50"), (13, "12"), (14, "10"), (15, "5"),
-                              (16, "5"), (17, "2"), (18, "10"), (20, "0")):
+        for control, text in (("kCoreHeight", "40"), ("kCoreDiameter", "50"), ("kSlotCount",
+                              "12"), ("kSlotDepth", "10"), ("kSlotWidth", "5"),
+                              ("kPoles", "5"), ("kTurns", "2"), ("kCommutatorDistance", "10"),
+                              ("kDirection", "0")):
             self.type_into(control, text)
         program.click_id(START_POSITION)
         start = [ZERO_LINE, ZERO_LINE, "M17\r\n", "G0 Y-4 Z15 F3000\r\n"]
@@ -75,7 +78,7 @@ class WindingTest(ProgramTest):
         wait_until(lambda: program.pixel(*bar_end) != empty_bar, "the section bar to show 100")
         self.assertEqual(program.control(SECTION_1_BAR)["position"], 100)
 
-        self.type_into(19, "7")
+        self.type_into("kBarCount", "7")
         program.click_id(STAKE)
         angles = ["51.4285697937", "102.8571395874", "154.2857208252", "205.7142791748",
                   "257.1428527832", "308.5714416504", "360"]

@@ -3,12 +3,13 @@ import os
 import unittest
 
 from harness import (ARTIFACTS, CLIENT_H, CLIENT_W, DARK_ROW, LIGHT_ROW, PANEL, Display, Program,
-                     ProgramTest, control_table, end_wine_session, set_dpi, wait_until)
+                     ProgramTest, control_table, end_wine_session, number, set_dpi, wait_until)
 
-SLOTS, POLES, BARS, ROTATION_BEFORE, ROTATION_AFTER = 13, 16, 19, 37, 39
-HEIGHT_LABEL, DIAMETER_LABEL = 10, 0
-SPAN_FIELDS = (22, 24, 26, 28)  # the span row of section columns 1 to 4
-SECTION_BUTTONS = (93, 94, 95, 96)
+SLOTS, POLES, BARS = "kSlotCount", "kPoles", "kBarCount"
+ROTATION_BEFORE, ROTATION_AFTER = "kRotationBefore", "kRotationAfter"
+HEIGHT_LABEL, DIAMETER_LABEL = "kCoreHeightLabel", "kCoreDiameterLabel"
+SPAN_FIELDS = ("kSpan1", "kSpan2", "kSpan3", "kSpan4")  # section columns 1 to 4
+SECTION_BUTTONS = ("kSection1", "kSection2", "kSection3", "kSection4")
 
 
 def centre(rect):
@@ -90,7 +91,7 @@ class WindowTest(ProgramTest):
         program.click_id(SLOTS)
         program.type("7")
         wait_until(lambda: program.text(SLOTS) == "7", "typing into the slot field")
-        program.click_id(102)  # ">>": one slot of seven
+        program.click_id("kRotateSlotForward")  # ">>": one slot of seven
         wait_until(lambda: sim.received()[-1:] == ["G0 E51F15000\r\n"], "the rotation line")
         program.kill()
         sim.close()
@@ -110,7 +111,8 @@ class WindowTest(ProgramTest):
         for number, row in control_table().items():
             self.assertEqual(shown[number]["rect"], row["rect"], number)
             # The status changes, and the arrows may be drawn with another font's triangles.
-            changing = number in ("65", "66", "67", "68", "69")
+            changing = row["name"] in ("kJogLengthUp", "kJogRotationDown", "kJogLengthDown",
+                                       "kJogRotationUp", "kStatus")
             if row["kind"] in ("label", "button") and row["caption"] and not changing:
                 self.assertEqual(shown[number]["text"].encode(), row["caption"].encode(), number)
 
@@ -158,7 +160,7 @@ class WindowTest(ProgramTest):
         wait_until(lambda: program.text(ROTATION_BEFORE) == "", "field 37 to be emptied")
         program.key("Tab")
         wait_until(lambda: program.text(ROTATION_AFTER) == "", "Tab to empty field 39")
-        self.assertEqual(program.probe()["focus"], ROTATION_AFTER)
+        self.assertEqual(program.probe()["focus"], number(ROTATION_AFTER))
         self.assertEqual(program.text(ROTATION_BEFORE), "0")
         program.type("7")
         program.key("shift+Tab")

@@ -267,7 +267,14 @@ void Win32Window::setBackColour(ControlId id, Rgb colour) {
 }
 
 void Win32Window::showMessage(std::string_view text) {
-    MessageBoxW(window_.get(), widen(text).c_str(), kTitle, MB_OK | MB_ICONWARNING);
+    if (MessageBoxW(window_.get(), widen(text).c_str(), kTitle, MB_OK | MB_ICONWARNING) != 0)
+        return;
+    // No box could be shown (no desktop to show it on): standard error, where one was given,
+    // still says it.
+    const std::string line = std::string(text) + "\n";
+    DWORD written = 0;
+    WriteFile(GetStdHandle(STD_ERROR_HANDLE), line.data(), static_cast<DWORD>(line.size()),
+              &written, nullptr);
 }
 
 void Win32Window::paintProgress(bool all) {
