@@ -247,7 +247,8 @@ TEST_F(ExchangeTest, NoOkNoEnd) {
     };
     std::string lastReply;
     exchange().observeReplies([&lastReply](const std::string& reply) { lastReply = reply; });
-    window.idle(20);
+    for (int ms = 0; ms < 6; ++ms)
+        window.wait(1);  // each reply in a read of its own
     window.click(ctl::kStop);  // pressed once the replies were examined
     exchange().sendLine("G0 Y1\r\n");
     EXPECT_TRUE(app.runControl().stopRequested());
@@ -318,8 +319,9 @@ TEST_F(ExchangeTest, CommandBoxTexts) {
     window.click(ctl::kSend);
     window.idle(1);
     runScript();
-    EXPECT_EQ(dev->written,
-              (std::vector<std::string>{"\r\n", "G0 Y1\r\nG0 Y2\r\n", "M117 Привет\r\n"}));
+    // On the line in the shop-floor PC's code page, Windows-1251.
+    EXPECT_EQ(dev->written, (std::vector<std::string>{"\r\n", "G0 Y1\r\nG0 Y2\r\n",
+                                                      "M117 \xcf\xf0\xe8\xe2\xe5\xf2\r\n"}));
     EXPECT_EQ(window.text(ctl::kCommandBox), "M117 Привет");  // the box keeps its text
 }
 
@@ -333,13 +335,13 @@ TEST_F(ExchangeTest, CloseTakenByTheLastWaitEndsTheProgram) {
 }
 
 TEST_F(ExchangeTest, QuickAnswersAreNotSleptOver) {
-    dev->onWrite = [](MemoryDevice& d, const std::string&) { d.arrive("ok\n", 3); };
+    dev->onWrite = [](MemoryDevice& d, const std::string&) { d.arrive("ok\n", 1); };
     window.waitTimeouts.clear();
     exchange().sendLine("G0 Y1\r\n");
     for (int t : window.waitTimeouts)
         EXPECT_EQ(t, 0);
     // A slow controller: short sleeps after the first milliseconds, never the full 20 ms.
-    dev->onWrite = [](MemoryDevice& d, const std::string&) { d.arrive("ok\n", 200); };
+    dev->onWrite = [](MemoryDevice& d, const std::string&) { d.arrive("ok\n", 60); };
     window.waitTimeouts.clear();
     exchange().sendLine("G0 Y2\r\n");
     EXPECT_EQ(window.waitTimeouts.front(), 0);

@@ -408,13 +408,13 @@ TEST_F(ManualTest, OnlyTheLastEventOfAWaitCanJogAfterIt) {
     };
     for (const auto& c : cases) {
         SetUp();
-        // The "ok" comes at the poll after the wait has taken the last scripted event.
-        const int polls = static_cast<int>(c.duringWait.size()) - 1;
-        dev().onWrite = [polls](MemoryDevice& d, const std::string&) { d.arrive("ok\n", polls); };
+        // One event a millisecond while the line waits; the "ok" comes with the last of them.
+        const int lastMs = static_cast<int>(c.duringWait.size());
+        dev().onWrite = [lastMs](MemoryDevice& d, const std::string&) { d.arrive("ok\n", lastMs); };
         window.click(ctl::kRotateTo0);
-        for (int key : c.duringWait) {
-            if (key == 0) window.idle(1);
-            if (key != 0) window.key(key);
+        for (std::size_t i = 0; i < c.duringWait.size(); ++i) {
+            if (c.duringWait[i] != 0)
+                window.keyAt(clock.now + static_cast<std::int64_t>(i) + 1, c.duringWait[i]);
         }
         runScript();
         EXPECT_EQ(dev().written, c.lines) << c.name;

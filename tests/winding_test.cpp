@@ -365,7 +365,7 @@ TEST_F(WindingTest, APulledCableEndsTheOperationAndClosesThePort) {
         dev().gone = c.vanishAtLine == 0;
         dev().onWrite = [&c](MemoryDevice& d, const std::string&) {
             if (d.written.size() == c.vanishAtLine)
-                d.vanishAfterPolls = 3;
+                d.vanishAfter(1);
             else
                 d.arrive("ok\n");
         };

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -44,6 +46,22 @@ class ConnectedFixture : public AppFixture {
         window.messages.clear();
     }
     memory::MemoryDevice& dev() { return port.devices.at("COM1"); }
+};
+
+// A table-driven test whose every case gets a program of its own, set up and torn down as a test
+// of its own: TEST_P over Each<Fixture, Case>, instantiated with the cases' names.
+template <typename Fixture, typename Case>
+class Each : public Fixture, public ::testing::WithParamInterface<Case> {};
+
+// The name of a case as a test's name: its letters and digits, the rest as "_", and its number.
+struct CaseName {
+    template <typename Case>
+    std::string operator()(const ::testing::TestParamInfo<Case>& info) const {
+        std::string name;
+        for (const char* c = info.param.name; *c; ++c)
+            name += (std::isalnum(static_cast<unsigned char>(*c)) != 0) ? *c : '_';
+        return name + "_" + std::to_string(info.index);
+    }
 };
 
 }  // namespace tarvel::testing

@@ -4,6 +4,84 @@
 #include <cstring>
 
 namespace tarvel::memory {
+namespace {
+
+// Windows-1251 from 0x80 up; 0 where it has no character.
+constexpr char16_t kUpperHalf[128] = {
+    0x0402, 0x0403, 0x201A, 0x0453, 0x201E, 0x2026, 0x2020, 0x2021,
+    0x20AC, 0x2030, 0x0409, 0x2039, 0x040A, 0x040C, 0x040B, 0x040F,
+    0x0452, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+    0x0000, 0x2122, 0x0459, 0x203A, 0x045A, 0x045C, 0x045B, 0x045F,
+    0x00A0, 0x040E, 0x045E, 0x0408, 0x00A4, 0x0490, 0x00A6, 0x00A7,
+    0x0401, 0x00A9, 0x0404, 0x00AB, 0x00AC, 0x00AD, 0x00AE, 0x0407,
+    0x00B0, 0x00B1, 0x0406, 0x0456, 0x0491, 0x00B5, 0x00B6, 0x00B7,
+    0x0451, 0x2116, 0x0454, 0x00BB, 0x0458, 0x0405, 0x0455, 0x0457,
+    0x0410, 0x0411, 0x0412, 0x0413, 0x0414, 0x0415, 0x0416, 0x0417,
+    0x0418, 0x0419, 0x041A, 0x041B, 0x041C, 0x041D, 0x041E, 0x041F,
+    0x0420, 0x0421, 0x0422, 0x0423, 0x0424, 0x0425, 0x0426, 0x0427,
+    0x0428, 0x0429, 0x042A, 0x042B, 0x042C, 0x042D, 0x042E, 0x042F,
+    0x0430, 0x0431, 0x0432, 0x0433, 0x0434, 0x0435, 0x0436, 0x0437,
+    0x0438, 0x0439, 0x043A, 0x043B, 0x043C, 0x043D, 0x043E, 0x043F,
+    0x0440, 0x0441, 0x0442, 0x0443, 0x0444, 0x0445, 0x0446, 0x0447,
+    0x0448, 0x0449, 0x044A, 0x044B, 0x044C, 0x044D, 0x044E, 0x044F,
+};
+
+// The next code point of UTF-8 text, or -1 for a bad sequence (one byte is then skipped).
+long nextCodePoint(std::string_view text, std::size_t& at) {
+    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+    const unsigned char lead = byte(at);
+    const int length = lead < 0x80 ? 1 : lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 0;
+    if (length == 0 || at + static_cast<std::size_t>(length) > text.size()) {
+        ++at;
+        return -1;
+    }
+    long code = length == 1 ? lead : lead & (0x7F >> length);
+    for (int i = 1; i < length; ++i)
+        code = (code << 6) | (byte(at + static_cast<std::size_t>(i)) & 0x3F);
+    at += static_cast<std::size_t>(length);
+    return code;
+}
+
+void appendUtf8(std::string& out, long code) {
+    if (code < 0x80) {
+        out += static_cast<char>(code);
+    } else if (code < 0x800) {
+        out += static_cast<char>(0xC0 | (code >> 6));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    } else {
+        out += static_cast<char>(0xE0 | (code >> 12));
+        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    }
+}
+
+}  // namespace
+
+std::string toLineBytes(std::string_view utf8) {
+    std::string out;
+    for (std::size_t at = 0; at < utf8.size();) {
+        const long code = nextCodePoint(utf8, at);
+        if (code >= 0 && code < 0x80) {
+            out += static_cast<char>(code);
+            continue;
+        }
+        const char16_t* found = std::find(std::begin(kUpperHalf), std::end(kUpperHalf), code);
+        out += code > 0 && found != std::end(kUpperHalf)
+                   ? static_cast<char>(0x80 + (found - std::begin(kUpperHalf)))
+                   : '?';
+    }
+    return out;
+}
+
+std::string fromLineBytes(std::string_view bytes) {
+    std::string out;
+    for (char c : bytes) {
+        const auto b = static_cast<unsigned char>(c);
+        const char16_t code = b < 0x80 ? b : kUpperHalf[b - 0x80];
+        appendUtf8(out, code ? code : 0xFFFD);
+    }
+    return out;
+}
 
 std::string controllerIdentification() {
     // 55 bytes of greeting, the author line as bytes 56 to 92, then more start-up text.
@@ -34,20 +112,24 @@ MemoryDevice controller(std::string identification,
 }
 
 bool MemorySerialPort::open(std::string_view name) {
+    // As on Windows: a port still open is closed first, whatever then becomes of the new one.
+    close();
     auto it = devices.find(std::string(name));
-    if (it == devices.end() || device_ != nullptr || it->second.gone) return false;
+    if (it == devices.end() || it->second.gone) return false;
     device_ = &it->second;
     opened.emplace_back(name);
     ++device_->opens;
+    device_->clock = clock;
     device_->received = device_->identification;
-    device_->pending.clear();
     device_->arrivals.clear();
-    for (const auto& [polls, bytes] : device_->startUpTail)
-        device_->arrive(bytes, polls);
+    device_->vanishAtMs = -1;
+    for (const auto& [delayMs, bytes] : device_->startUpTail)
+        device_->arrive(bytes, delayMs);
     return true;
 }
 
 bool MemorySerialPort::lost() {
+    if (device_->vanishAtMs >= 0 && device_->now() >= device_->vanishAtMs) device_->gone = true;
     if (device_->gone) gone_ = true;
     return device_->gone;
 }
@@ -55,13 +137,8 @@ bool MemorySerialPort::lost() {
 int MemorySerialPort::bytesWaiting() {
     if (!device_) return 0;
     ++queries;
-    if (device_->vanishAfterPolls >= 0 && device_->vanishAfterPolls-- == 0) device_->gone = true;
     if (lost()) return 0;
-    device_->received += device_->pending;
-    device_->pending.clear();
-    for (auto& a : device_->arrivals)
-        --a.polls;
-    while (!device_->arrivals.empty() && device_->arrivals.front().polls < 0) {
+    while (!device_->arrivals.empty() && device_->arrivals.front().atMs <= device_->now()) {
         device_->received += device_->arrivals.front().bytes;
         device_->arrivals.pop_front();
     }
@@ -76,15 +153,16 @@ int MemorySerialPort::read(char* buffer, int count) {
     }
     std::memcpy(buffer, device_->received.data(), static_cast<std::size_t>(count));
     device_->received.erase(0, static_cast<std::size_t>(count));
+    ++reads;
     return count;
 }
 
 int MemorySerialPort::write(std::string_view text) {
     if (!device_ || lost()) return 0;
-    const std::string line(text);
-    if (device_->keepWritten) device_->written.push_back(line);
-    if (device_->onWrite) device_->onWrite(*device_, line);
-    return static_cast<int>(text.size());
+    const std::string bytes = toLineBytes(text);
+    if (device_->keepWritten) device_->written.push_back(bytes);
+    if (device_->onWrite) device_->onWrite(*device_, bytes);
+    return static_cast<int>(bytes.size());
 }
 
 }  // namespace tarvel::memory

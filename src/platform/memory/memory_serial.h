@@ -1,13 +1,17 @@
 // COM ports held in memory, with scripted devices behind them: a controller that answers every
-// line at once, or one that misbehaves as a test needs it to.
+// line at once, or one that misbehaves as a test needs it to. They keep the Windows port's
+// contract: opening an open port closes it first, bytes on the line are in the shop-floor PC's
+// code page (Windows-1251), and what a device sends arrives in milliseconds of the clock.
 #pragma once
 
+#include <cstdint>
 #include <deque>
 #include <functional>
 #include <map>
 #include <string>
 #include <vector>
 
+#include "platform/memory/memory_clock.h"
 #include "platform/serial.h"
 
 namespace tarvel::memory {
@@ -15,9 +19,9 @@ namespace tarvel::memory {
 struct MemoryDevice {
     // Sent as soon as the port is opened.
     std::string identification;
-    // More start-up text, arriving after so many queries of the receive queue after the open.
+    // More start-up text, arriving so many milliseconds after the open.
     std::vector<std::pair<int, std::string>> startUpTail;
-    // Called for every write; may queue bytes with arrive().
+    // Called for every write, with the bytes written; may queue bytes with arrive().
     std::function<void(MemoryDevice&, const std::string&)> onWrite;
     // Everything written to the device, one entry per write (while keepWritten is set; a long
     // run counts its lines in onWrite instead).
@@ -25,25 +29,26 @@ struct MemoryDevice {
     bool keepWritten = true;
     int opens = 0;
     // Unplugged: every call on its port fails as on a device that is no longer there; it cannot
-    // be opened either. With vanishAfterPolls >= 0 it goes after that many more queries.
+    // be opened either.
     bool gone = false;
-    int vanishAfterPolls = -1;
 
-    // Bytes that become readable after `polls` more queries of the receive queue.
-    void arrive(std::string_view bytes, int polls = 0) {
-        if (polls == 0 && arrivals.empty())
-            pending += bytes;  // readable at the next query
-        else
-            arrivals.push_back({polls, std::string(bytes)});
+    // Bytes that become readable `delayMs` after now, after those queued before them.
+    void arrive(std::string_view bytes, int delayMs = 0) {
+        arrivals.push_back({now() + delayMs, std::string(bytes)});
     }
+    // Unplugged `delayMs` after now.
+    void vanishAfter(int delayMs) { vanishAtMs = now() + delayMs; }
+
+    std::int64_t now() const { return clock ? clock->now : 0; }
 
     std::string received;  // readable now
-    std::string pending;   // readable at the next query
     struct Arrival {
-        int polls;
+        std::int64_t atMs;
         std::string bytes;
     };
     std::deque<Arrival> arrivals;
+    std::int64_t vanishAtMs = -1;
+    const MemoryClock* clock = nullptr;  // the port's, once opened
 };
 
 // A controller that answers every line with "ok".
@@ -54,6 +59,10 @@ MemoryDevice controller(std::string identification,
                         std::function<void(const std::string&)> eachLine);
 // The identification text of our controller: 140 bytes, date mark and author line included.
 std::string controllerIdentification();
+
+// UTF-8 text in Windows-1251, as the line carries it ('?' for what it cannot carry), and back.
+std::string toLineBytes(std::string_view utf8);
+std::string fromLineBytes(std::string_view bytes);
 
 class MemorySerialPort : public SerialPort {
   public:
@@ -70,11 +79,14 @@ class MemorySerialPort : public SerialPort {
         gone_ = false;
     }
     bool deviceGone() const override { return gone_; }
-    std::string decode(std::string_view bytes) const override { return std::string(bytes); }
+    std::string decode(std::string_view bytes) const override { return fromLineBytes(bytes); }
 
     std::map<std::string, MemoryDevice> devices;  // by port name
     std::vector<std::string> opened;              // names, in the order they were opened
+    // The clock by which what devices send arrives; none: at once.
+    const MemoryClock* clock = nullptr;
     int queries = 0;
+    int reads = 0;  // reads that returned bytes
     mutable int isOpenQueries = 0;
     // What the program did wrong with the port (a read of bytes that never come).
     std::vector<std::string> faults;

@@ -6,12 +6,56 @@
 namespace tarvel::memory {
 namespace {
 
+ControlKind kindOf(ControlId id) {
+    return controlTable().at(static_cast<std::size_t>(id)).kind;
+}
+
 // Fields and the command box report focus changes; buttons and trackbars take the focus silently.
 bool reportsFocus(ControlId id) {
-    return tarvel::reportsFocus(controlTable().at(static_cast<std::size_t>(id)).kind);
+    return tarvel::reportsFocus(kindOf(id));
+}
+
+// The keys of the US keyboard's punctuation, by the character typed without and with Shift.
+struct Punctuation {
+    char plain, shifted;
+    int key;
+};
+constexpr Punctuation kPunctuation[] = {
+    {'-', '_', 0xBD}, {'=', '+', 0xBB}, {'[', '{', 0xDB}, {']', '}', 0xDD}, {'\\', '|', 0xDC},
+    {';', ':', 0xBA}, {'\'', '"', 0xDE}, {',', '<', 0xBC}, {'.', '>', 0xBE}, {'/', '?', 0xBF},
+    {'`', '~', 0xC0},
+};
+// The shifted characters of the digit row, from 0 to 9.
+constexpr char kShiftedDigits[] = ")!@#$%^&*(";
+
+// The next character of UTF-8 text (a byte that starts none stands for itself).
+char32_t nextCharacter(std::string_view text, std::size_t& at) {
+    const auto lead = static_cast<unsigned char>(text[at++]);
+    const int more = lead >= 0xF0 ? 3 : lead >= 0xE0 ? 2 : lead >= 0xC0 ? 1 : 0;
+    char32_t c = more == 0 ? lead : lead & (0x3F >> more);
+    for (int i = 0; i < more && at < text.size(); ++i)
+        c = (c << 6) | (static_cast<unsigned char>(text[at++]) & 0x3F);
+    return c;
 }
 
 }  // namespace
+
+KeyStroke keyFor(char32_t c) {
+    if (c >= 'a' && c <= 'z') return {static_cast<int>(c - 'a' + 'A'), false};
+    if (c >= 'A' && c <= 'Z') return {static_cast<int>(c), true};
+    if (c >= '0' && c <= '9') return {static_cast<int>(c), false};
+    if (c == ' ') return {key::kSpace, false};
+    if (c == '\b') return {key::kBackspace, false};
+    if (c == '\r' || c == '\n') return {0x0D, false};
+    if (c == '\t') return {key::kTab, false};
+    for (int d = 0; d < 10; ++d)
+        if (c == static_cast<char32_t>(kShiftedDigits[d])) return {'0' + d, true};
+    for (const Punctuation& p : kPunctuation) {
+        if (c == static_cast<char32_t>(p.plain)) return {p.key, false};
+        if (c == static_cast<char32_t>(p.shifted)) return {p.key, true};
+    }
+    return {key::kPacket, false};
+}
 
 std::string MemoryWindow::create() {
     if (!createFailure.empty()) return createFailure;
@@ -33,9 +77,11 @@ void MemoryWindow::setText(ControlId id, std::string_view text) {
 }
 
 void MemoryWindow::setState(ControlId id, int state) {
-    const ControlKind kind = controlTable().at(id).kind;
+    // Only the bars have a position; Windows ignores it for any other control.
+    const ControlKind kind = kindOf(id);
     if (kind == ControlKind::Trackbar) state = std::clamp(state, 1, 10);
     if (kind == ControlKind::ProgressBar) state = std::clamp(state, 0, 100);
+    if (kind != ControlKind::Trackbar && kind != ControlKind::ProgressBar) return;
     controls.at(id).state = state;
     if (keepLogs) stateLog.emplace_back(id, state);
 }
@@ -80,35 +126,60 @@ Event MemoryWindow::waitForEvent(int timeoutMs) {
 
 void MemoryWindow::click(ControlId id) {
     step([this, id] {
-        if (!controls.at(id).enabled || !controls.at(id).visible) return;  // the platform drops it
-        pending_.push_back(Event::controlEvent(id, ControlEventKind::Clicked));
+        const MemoryControl& c = controls.at(id);
+        if (!c.enabled || !c.visible || !takesFocus(kindOf(id))) return;  // dropped, as Windows does
+        moveFocusTo(id);
+        if (kindOf(id) == ControlKind::Button)
+            pending_.push_back(Event::controlEvent(id, ControlEventKind::Clicked));
     });
 }
 
 void MemoryWindow::focus(ControlId id) {
-    step([this, id] {
-        if (focused_ == id) return;
-        if (focused_ >= 0 && reportsFocus(focused_))
-            pending_.push_back(Event::controlEvent(focused_, ControlEventKind::FocusLost));
-        focused_ = id;
-        if (reportsFocus(id))
-            pending_.push_back(Event::controlEvent(id, ControlEventKind::FocusGained));
-    });
+    step([this, id] { moveFocusTo(id); });
+}
+
+void MemoryWindow::moveFocusTo(ControlId id) {
+    if (focused_ == id) return;
+    if (focused_ >= 0 && reportsFocus(focused_))
+        pending_.push_back(Event::controlEvent(focused_, ControlEventKind::FocusLost));
+    focused_ = id;
+    if (reportsFocus(id)) pending_.push_back(Event::controlEvent(id, ControlEventKind::FocusGained));
+}
+
+// In number order, round, to the next control that takes the focus and can have it now.
+void MemoryWindow::moveFocusOn(bool backwards) {
+    const int step = backwards ? kControlCount - 1 : 1;
+    int id = focused_ >= 0 ? focused_ : (backwards ? 0 : kControlCount - 1);
+    for (int tried = 0; tried < kControlCount; ++tried) {
+        id = (id + step) % kControlCount;
+        const MemoryControl& c = controls.at(static_cast<std::size_t>(id));
+        if (!takesFocus(kindOf(id)) || !c.enabled || !c.visible) continue;
+        moveFocusTo(id);
+        return;
+    }
 }
 
 void MemoryWindow::type(ControlId id, std::string_view keys) {
-    for (char c : keys) {
-        step([this, id, c] {
-            const int vk = c == '\b' ? 8 : (c >= 'a' && c <= 'z' ? c - 32 : c);
-            pending_.push_back(Event::keyDown(vk));
+    for (std::size_t at = 0; at < keys.size();) {
+        const std::size_t start = at;
+        const char32_t c = nextCharacter(keys, at);
+        const std::string character(keys.substr(start, at - start));
+        step([this, id, c, character] {
+            const KeyStroke stroke = keyFor(c);
+            if (stroke.shift) pending_.push_back(Event::keyDown(key::kShift));
+            pending_.push_back(Event::keyDown(stroke.key));
             std::string& text = controls.at(id).text;
             if (c == '\b') {
+                // Deletes the last character, not its last byte.
                 if (text.empty()) return;
-                text.pop_back();
+                std::size_t last = text.size() - 1;
+                while (last > 0 && (static_cast<unsigned char>(text[last]) & 0xC0) == 0x80)
+                    --last;
+                text.erase(last);
             } else {
-                const bool digitsOnly = controlTable().at(id).kind == ControlKind::NumberField;
+                const bool digitsOnly = kindOf(id) == ControlKind::NumberField;
                 if (digitsOnly && (c < '0' || c > '9')) return;  // refused by the field
-                text.push_back(c);
+                text += character;
             }
             pending_.push_back(Event::controlEvent(id, ControlEventKind::TextChanged));
         });
@@ -116,12 +187,31 @@ void MemoryWindow::type(ControlId id, std::string_view keys) {
 }
 
 void MemoryWindow::key(int virtualKey) {
-    step([this, virtualKey] { pending_.push_back(Event::keyDown(virtualKey)); });
+    step([this, virtualKey] {
+        pending_.push_back(Event::keyDown(virtualKey));
+        // Tab only moves the focus; the focused control does not get it.
+        if (virtualKey == key::kTab) moveFocusOn(false);
+    });
+}
+
+void MemoryWindow::shiftTab() {
+    step([this] {
+        pending_.push_back(Event::keyDown(key::kShift));
+        pending_.push_back(Event::keyDown(key::kTab));
+        moveFocusOn(true);
+    });
 }
 
 void MemoryWindow::idle(int waits) {
     for (int i = 0; i < waits; ++i)
         step([this] { pending_.push_back(Event::none()); });
+}
+
+void MemoryWindow::wait(int milliseconds) {
+    step([this, milliseconds] {
+        if (clock) clock->now += milliseconds;
+        pending_.push_back(Event::none());
+    });
 }
 
 void MemoryWindow::tick() {

@@ -11,17 +11,21 @@
 #include <string>
 #include <vector>
 
+#include "platform/memory/memory_clock.h"
 #include "platform/window.h"
 #include "ui/control_table.h"
 
 namespace tarvel::memory {
 
-class MemoryClock : public Clock {
-  public:
-    void sleep(int milliseconds) override { now += milliseconds; }
-    std::int64_t nowMs() override { return now; }
-    std::int64_t now = 0;
+// The key that types a character on the PC's keyboard (US layout, as Windows' VkKeyScanW gives
+// it): its virtual-key code, and whether Shift is held. A character without a key of its own
+// (Cyrillic typed by a layout, symbols) comes as VK_PACKET.
+struct KeyStroke {
+    int key;
+    bool shift;
+    friend bool operator==(const KeyStroke&, const KeyStroke&) = default;
 };
+KeyStroke keyFor(char32_t character);
 
 struct MemoryControl {
     std::string text;
@@ -46,13 +50,23 @@ class MemoryWindow : public Window {
     void showMessage(std::string_view text) override { messages.emplace_back(text); }
     Event waitForEvent(int timeoutMs) override;
 
-    // Operator actions, queued as script steps.
+    // Operator actions, queued as script steps. They give the events Windows gives: a click on
+    // an enabled control moves the focus to it (the field that had it tells it lost it, a field
+    // that gets it tells it gained it), and a button then reports the click; labels and bars
+    // take no clicks.
     void click(ControlId id);
     void focus(ControlId id);  // focus lost by the focused field, then gained by `id`
                                // (fields tell, buttons and trackbars do not)
-    void type(ControlId id, std::string_view keys);  // one step per key; '\b' deletes
+    // One step per character: its key goes down (Shift first where the keyboard needs it), and
+    // the field takes the character; '\b' deletes. A number field refuses what is no digit.
+    void type(ControlId id, std::string_view keys);
+    // A key-down; Tab also moves the focus to the next control that takes it, as Windows does.
     void key(int virtualKey);
+    // Shift+Tab: the focus to the control before.
+    void shiftTab();
+    ControlId focused() const { return focused_; }
     void idle(int waits);  // waits that find no event
+    void wait(int milliseconds);  // the operator does nothing for a while
     void tick();           // timer 123
     void close();
     // The system reports the device of COMn removed.
@@ -88,11 +102,15 @@ class MemoryWindow : public Window {
     std::vector<MemoryControl> controls;
     std::map<int, int> timers;
     std::vector<std::string> messages;
-    std::vector<std::pair<ControlId, int>> stateLog;  // every state the program set
+    std::vector<std::pair<ControlId, int>> stateLog;  // every state the program set on a bar
     int waits = 0;
     std::vector<int> waitTimeouts;
 
   private:
+    // Moves the focus as Windows does, with the events it gives.
+    void moveFocusTo(ControlId id);
+    void moveFocusOn(bool backwards);
+
     std::deque<std::function<void()>> script_;
     std::deque<Event> pending_;
     std::deque<std::pair<std::int64_t, int>> timed_;

@@ -1,5 +1,5 @@
-// The whole program on the in-memory platform: what the tests, the fuzz rig and the plan tool
-// run. Its operator is the in-memory window's script.
+// The whole program on the in-memory platform: what the tests, the fuzz rig, the benchmark and
+// the plan tool run. Its operator is the in-memory window's script.
 #pragma once
 
 #include "app/app.h"
@@ -18,6 +18,9 @@ struct ProgramInMemory {
     memory::MemoryFiles files;
     memory::MemoryFileDialogs dialogs;
     App app{window, port, clock, power, files, dialogs};
+
+    // What the devices send arrives by the program's own clock.
+    ProgramInMemory() { port.clock = &clock; }
 
     // Runs the main loop until the operator's script is used up and no key jog is kept back
     // for the machine, then one pass more for the consequences of the last event.
