@@ -148,29 +148,36 @@ TEST_F(LinkTest, ShortOrSilentDevicesDoNotHoldTheSearch) {
     EXPECT_LE(clock.now, 3 * 1200 + 1000 + 50 + 10);
 }
 
-TEST_F(LinkTest, APortThatFailsToIdentifyMakesTheNextSearchStartAtCom1) {
-    const struct {
-        const char* name;
-        std::string identification;
-    } cases[] = {{"other device", "Some other device. " + std::string(120, '-')},
-                 {"silent", ""},
-                 {"stops short", controllerIdentification().substr(0, 60)}};
-    for (const auto& c : cases) {
-        port = MemorySerialPort{};
-        port.devices["COM5"] = controller(controllerIdentification());
-        startUp();
-        // The controller comes back as COM2; COM5 now holds a device that is not it.
-        port.devices["COM5"] = controller(c.identification);
-        port.devices["COM2"] = controller(controllerIdentification());
-        window.click(ctl::kRefresh);
-        runScript();
-        EXPECT_FALSE(port.isOpen()) << c.name;
-        EXPECT_EQ(app.linkState().firstPortToTry, 1) << c.name;
-        window.click(ctl::kRefresh);
-        runScript();
-        EXPECT_EQ(app.linkState().firstPortToTry, 2) << c.name;
-    }
+struct NotTheController {
+    const char* name;
+    std::string identification;
+};
+
+std::vector<NotTheController> notTheController() {
+    return {{"other device", "Some other device. " + std::string(120, '-')},
+            {"silent", ""},
+            {"stops short", controllerIdentification().substr(0, 60)}};
 }
+
+using APortThatFailsToIdentify = testing::Each<LinkTest, NotTheController>;
+
+TEST_P(APortThatFailsToIdentify, MakesTheNextSearchStartAtCom1) {
+    const NotTheController& c = GetParam();
+    port.devices["COM5"] = controller(controllerIdentification());
+    startUp();
+    // The controller comes back as COM2; COM5 now holds a device that is not it.
+    port.devices["COM5"] = controller(c.identification);
+    port.devices["COM2"] = controller(controllerIdentification());
+    window.click(ctl::kRefresh);
+    runScript();
+    EXPECT_FALSE(port.isOpen()) << c.name;
+    EXPECT_EQ(app.linkState().firstPortToTry, 1) << c.name;
+    window.click(ctl::kRefresh);
+    runScript();
+    EXPECT_EQ(app.linkState().firstPortToTry, 2) << c.name;
+}
+INSTANTIATE_TEST_SUITE_P(Cases, APortThatFailsToIdentify, ::testing::ValuesIn(notTheController()),
+                         testing::CaseName());
 
 TEST_F(LinkTest, NoControllerNothingSent) {
     startUp();
@@ -197,8 +204,7 @@ TEST_F(LinkTest, StartUpTextIsDrainedBeforeTheFirstLine) {
     // The start-up text goes on after the identification, in pieces, with "ok" inside words:
     // none of it may answer the zero line, which the controller answers a little later.
     MemoryDevice d = controller(controllerIdentification());
-    d.startUpTail = {{ctl::kSlotWidthLabel, "echo: look for updates\r\n"},
-                     {ctl::kDirectionLabel, "echo: token 7\r\n"}};
+    d.startUpTail = {{3, "echo: look for updates\r\n"}, {8, "echo: token 7\r\n"}};  // ms
     d.onWrite = [](MemoryDevice& self, const std::string&) { self.arrive("ok\n", 4); };
     port.devices["COM1"] = d;
     startUp();
@@ -208,36 +214,40 @@ TEST_F(LinkTest, StartUpTextIsDrainedBeforeTheFirstLine) {
     EXPECT_EQ(port.bytesWaiting(), 0);
 }
 
-TEST_F(ExchangeTest, AcknowledgementRules) {
-    const struct {
-        const char* name;
-        std::vector<std::pair<int, std::string>> replies;  // polls later, bytes
-        int readsToEnd;                                    // reads until acknowledged
-    } cases[] = {
-        {"ok and line feed", {{ctl::kCoreDiameterLabel, "ok\n"}}, 1},
-        {"text, then ok later",
-         {{ctl::kCoreDiameterLabel, "echo: busy\n"}, {ctl::kTurnsLabel, "ok\n"}},
-         2},
-        {"ok inside a word", {{ctl::kCoreDiameterLabel, "token\n"}}, 1},
+struct Acknowledgement {
+    const char* name;
+    std::vector<std::pair<int, std::string>> replies;  // milliseconds after the line, bytes
+    int readsToEnd;                                    // reads until acknowledged
+};
+
+std::vector<Acknowledgement> acknowledgements() {
+    return {
+        {"ok and line feed", {{0, "ok\n"}}, 1},
+        {"text, then ok later", {{0, "echo: busy\n"}, {5, "ok\n"}}, 2},
+        {"ok inside a word", {{0, "token\n"}}, 1},
         {"ok after 95 bytes", {{0, std::string(95, 'x') + "ok\n"}}, 1},
-        {"ok split over two reads",
-         {{ctl::kCoreDiameterLabel, "o"}, {ctl::kSlotWidthLabel, "k\n"}},
-         2},
+        {"ok split over two reads", {{0, "o"}, {3, "k\n"}}, 2},
         {"ok after a zero byte", {{0, std::string("Z\0ok", 4)}}, 1},
     };
-    for (const auto& c : cases) {
-        dev->onWrite = [&c](MemoryDevice& d, const std::string&) {
-            for (const auto& [polls, bytes] : c.replies)
-                d.arrive(bytes, polls);
-        };
-        const int queriesBefore = port.queries;
-        exchange().sendLine("G0 Y1\r\n");
-        EXPECT_FALSE(app.runControl().stopRequested()) << c.name;
-        EXPECT_TRUE(dev->arrivals.empty()) << c.name << ": ended before the last reply";
-        EXPECT_GT(port.queries, queriesBefore) << c.name;
-    }
-    EXPECT_EQ(dev->written.size(), std::size(cases));
 }
+
+using AcknowledgementRules = testing::Each<ExchangeTest, Acknowledgement>;
+
+TEST_P(AcknowledgementRules, EndTheWaitAtTheReadThatHoldsTheOk) {
+    const Acknowledgement& c = GetParam();
+    dev->onWrite = [&c](MemoryDevice& d, const std::string&) {
+        for (const auto& [delayMs, bytes] : c.replies)
+            d.arrive(bytes, delayMs);
+    };
+    const int readsBefore = port.reads;
+    exchange().sendLine("G0 Y1\r\n");
+    EXPECT_FALSE(app.runControl().stopRequested()) << c.name;
+    EXPECT_TRUE(dev->arrivals.empty()) << c.name << ": ended before the last reply";
+    EXPECT_EQ(port.reads - readsBefore, c.readsToEnd) << c.name;
+    EXPECT_EQ(dev->written.size(), 1u);
+}
+INSTANTIATE_TEST_SUITE_P(Cases, AcknowledgementRules, ::testing::ValuesIn(acknowledgements()),
+                         testing::CaseName());
 
 TEST_F(ExchangeTest, NoOkNoEnd) {
     dev->onWrite = [](MemoryDevice& d, const std::string&) {
@@ -248,7 +258,7 @@ TEST_F(ExchangeTest, NoOkNoEnd) {
     std::string lastReply;
     exchange().observeReplies([&lastReply](const std::string& reply) { lastReply = reply; });
     for (int ms = 0; ms < 6; ++ms)
-        window.wait(1);  // each reply in a read of its own
+        window.wait(1);        // each reply in a read of its own
     window.click(ctl::kStop);  // pressed once the replies were examined
     exchange().sendLine("G0 Y1\r\n");
     EXPECT_TRUE(app.runControl().stopRequested());

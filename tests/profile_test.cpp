@@ -85,32 +85,49 @@ TEST_F(ProfileTest, SaveWritesTheLinesInTableOrderAndReplacesTheOldFile) {
     EXPECT_EQ(files.files.size(), 2u);
 }
 
-TEST_F(ProfileTest, AFailedSaveLeavesTheOldFileAndSaysSo) {
-    const std::string old = profileOf(numberedLines());
-    const struct {
-        FailAt step;
-        bool readOnly;
-    } cases[] = {{FailAt::Create, false}, {FailAt::Write, false},   {FailAt::Flush, false},
-                 {FailAt::Close, false},  {FailAt::Replace, false}, {FailAt::Nothing, true}};
-    for (const auto& c : cases) {
-        SetUp();
-        files.files["D:\\old.tpf"] = MemoryFile{old, c.readOnly};
-        window.controls[ctl::kProfilePath].text = "D:\\before.tpf";
-        window.messages.clear();
-        files.failAt = c.step;
-        save("D:\\old.tpf");
-        files.failAt = FailAt::Nothing;
-        const int step = static_cast<int>(c.step);
-        EXPECT_EQ(files.files.size(), 1u) << step;  // the temporary file is gone
-        EXPECT_EQ(files.files.at("D:\\old.tpf").bytes, old) << step;
-        EXPECT_EQ(window.text(ctl::kProfilePath), "D:\\before.tpf") << step;
-        ASSERT_EQ(window.messages.size(), 1u) << step;
-        EXPECT_NE(window.messages[0].find("не сохранён"), std::string::npos) << step;
-        EXPECT_NE(window.messages[0].find("D:\\old.tpf"), std::string::npos) << step;
-    }
-}
+const std::string old = profileOf(numberedLines());
 
-TEST_F(ProfileTest, LoadSetsFieldsAndSpeedWithoutControlEvents) {
+struct AFailedSaveLeavesTheOldFileAndSaysSoCase {
+    FailAt step;
+    bool readOnly;
+};
+
+const AFailedSaveLeavesTheOldFileAndSaysSoCase kAFailedSaveLeavesTheOldFileAndSaysSoCases[] = {
+    {FailAt::Create, false}, {FailAt::Write, false},   {FailAt::Flush, false},
+    {FailAt::Close, false},  {FailAt::Replace, false}, {FailAt::Nothing, true}};
+
+using AFailedSaveLeavesTheOldFileAndSaysSo =
+    testing::Each<ProfileTest, AFailedSaveLeavesTheOldFileAndSaysSoCase>;
+
+TEST_P(AFailedSaveLeavesTheOldFileAndSaysSo, EachCase) {
+    const AFailedSaveLeavesTheOldFileAndSaysSoCase& c = GetParam();
+    files.files["D:\\old.tpf"] = MemoryFile{old, c.readOnly};
+    window.controls[ctl::kProfilePath].text = "D:\\before.tpf";
+    window.messages.clear();
+    files.failAt = c.step;
+    save("D:\\old.tpf");
+    files.failAt = FailAt::Nothing;
+    const int step = static_cast<int>(c.step);
+    EXPECT_EQ(files.files.size(), 1u) << step;  // the temporary file is gone
+    EXPECT_EQ(files.files.at("D:\\old.tpf").bytes, old) << step;
+    EXPECT_EQ(window.text(ctl::kProfilePath), "D:\\before.tpf") << step;
+    ASSERT_EQ(window.messages.size(), 1u) << step;
+    EXPECT_NE(window.messages[0].find("не сохранён"), std::string::npos) << step;
+    EXPECT_NE(window.messages[0].find("D:\\old.tpf"), std::string::npos) << step;
+}
+INSTANTIATE_TEST_SUITE_P(Cases, AFailedSaveLeavesTheOldFileAndSaysSo,
+                         ::testing::ValuesIn(kAFailedSaveLeavesTheOldFileAndSaysSoCases),
+                         testing::CaseName());
+
+struct LoadSetsFieldsAndSpeedWithoutControlEventsCase {
+    const char* name;
+    std::string bytes;
+    std::string fields;
+    int piece = 1 << 20;
+};
+
+std::vector<LoadSetsFieldsAndSpeedWithoutControlEventsCase>
+kLoadSetsFieldsAndSpeedWithoutControlEventsCases() {
     std::vector<std::string> lines = numberedLines();
     lines[2] = "12.5";  // a number field takes any text from a profile
     lines[5] = "4";     // poles: not copied into the section columns
@@ -126,12 +143,7 @@ TEST_F(ProfileTest, LoadSetsFieldsAndSpeedWithoutControlEvents) {
         l[44] = speed;
         return profileOf(l);
     };
-    const struct {
-        const char* name;
-        std::string bytes;
-        std::string fields;
-        int piece = 1 << 20;
-    } cases[] = {
+    return {
         {"CR LF", profileOf(lines), speed5},
         {"LF only", profileOf(lines, "\n"), speed5},
         {"CR only, read a byte at a time", profileOf(lines, "\r"), speed5, 1},
@@ -151,47 +163,61 @@ TEST_F(ProfileTest, LoadSetsFieldsAndSpeedWithoutControlEvents) {
              return f + "1";
          }()},
     };
-    for (const auto& c : cases) {
-        SetUp();
-        window.controls[ctl::kSpan1].text = "old";
-        files.files["E:\\a.tpf"] = MemoryFile{c.bytes, true};  // read-only loads too
-        files.readPiece = c.piece;
-        load("E:\\a.tpf");
-        EXPECT_EQ(fieldTexts(), c.fields) << c.name;
-        EXPECT_EQ(window.text(ctl::kProfilePath), "E:\\a.tpf") << c.name;
-        EXPECT_EQ(files.files.at("E:\\a.tpf").bytes, c.bytes) << c.name;
-        EXPECT_EQ(app.layout().sectionCount, 0) << c.name;  // no layout change until an event
-        EXPECT_TRUE(window.messages.empty()) << c.name;
-    }
 }
 
-TEST_F(ProfileTest, AFileThatCannotBeReadChangesNothing) {
-    const struct {
-        const char* name;
-        bool exists, held;
-        FailAt fail;
-    } cases[] = {{"missing", false, false, FailAt::Nothing},
-                 {"held by another program", true, true, FailAt::Nothing},
-                 {"read fails", true, false, FailAt::Read}};
-    for (const auto& c : cases) {
-        SetUp();
-        window.controls[ctl::kCoreHeight].text = "40";
-        window.controls[ctl::kProfilePath].text = "E:\\before.tpf";
-        window.controls[ctl::kWindingSpeed].state = 6;
-        window.messages.clear();
-        if (c.exists)
-            files.files["E:\\x.tpf"] = MemoryFile{profileOf(numberedLines()), false, c.held};
-        const auto before = files.files;
-        files.failAt = c.fail;
-        load("E:\\x.tpf");
-        EXPECT_EQ(window.text(ctl::kCoreHeight), "40") << c.name;
-        EXPECT_EQ(window.state(ctl::kWindingSpeed), 6) << c.name;
-        EXPECT_EQ(window.text(ctl::kProfilePath), "E:\\before.tpf") << c.name;
-        EXPECT_EQ(files.files.size(), before.size()) << c.name;  // nothing created
-        ASSERT_EQ(window.messages.size(), 1u) << c.name;
-        EXPECT_NE(window.messages[0].find("E:\\x.tpf"), std::string::npos) << c.name;
-    }
+using LoadSetsFieldsAndSpeedWithoutControlEvents =
+    testing::Each<ProfileTest, LoadSetsFieldsAndSpeedWithoutControlEventsCase>;
+
+TEST_P(LoadSetsFieldsAndSpeedWithoutControlEvents, EachCase) {
+    const LoadSetsFieldsAndSpeedWithoutControlEventsCase& c = GetParam();
+    window.controls[ctl::kSpan1].text = "old";
+    files.files["E:\\a.tpf"] = MemoryFile{c.bytes, true};  // read-only loads too
+    files.readPiece = c.piece;
+    load("E:\\a.tpf");
+    EXPECT_EQ(fieldTexts(), c.fields) << c.name;
+    EXPECT_EQ(window.text(ctl::kProfilePath), "E:\\a.tpf") << c.name;
+    EXPECT_EQ(files.files.at("E:\\a.tpf").bytes, c.bytes) << c.name;
+    EXPECT_EQ(app.layout().sectionCount, 0) << c.name;  // no layout change until an event
+    EXPECT_TRUE(window.messages.empty()) << c.name;
 }
+INSTANTIATE_TEST_SUITE_P(Cases, LoadSetsFieldsAndSpeedWithoutControlEvents,
+                         ::testing::ValuesIn(kLoadSetsFieldsAndSpeedWithoutControlEventsCases()),
+                         testing::CaseName());
+
+struct AFileThatCannotBeReadChangesNothingCase {
+    const char* name;
+    bool exists, held;
+    FailAt fail;
+};
+
+const AFileThatCannotBeReadChangesNothingCase kAFileThatCannotBeReadChangesNothingCases[] = {
+    {"missing", false, false, FailAt::Nothing},
+    {"held by another program", true, true, FailAt::Nothing},
+    {"read fails", true, false, FailAt::Read}};
+
+using AFileThatCannotBeReadChangesNothing =
+    testing::Each<ProfileTest, AFileThatCannotBeReadChangesNothingCase>;
+
+TEST_P(AFileThatCannotBeReadChangesNothing, EachCase) {
+    const AFileThatCannotBeReadChangesNothingCase& c = GetParam();
+    window.controls[ctl::kCoreHeight].text = "40";
+    window.controls[ctl::kProfilePath].text = "E:\\before.tpf";
+    window.controls[ctl::kWindingSpeed].state = 6;
+    window.messages.clear();
+    if (c.exists) files.files["E:\\x.tpf"] = MemoryFile{profileOf(numberedLines()), false, c.held};
+    const auto before = files.files;
+    files.failAt = c.fail;
+    load("E:\\x.tpf");
+    EXPECT_EQ(window.text(ctl::kCoreHeight), "40") << c.name;
+    EXPECT_EQ(window.state(ctl::kWindingSpeed), 6) << c.name;
+    EXPECT_EQ(window.text(ctl::kProfilePath), "E:\\before.tpf") << c.name;
+    EXPECT_EQ(files.files.size(), before.size()) << c.name;  // nothing created
+    ASSERT_EQ(window.messages.size(), 1u) << c.name;
+    EXPECT_NE(window.messages[0].find("E:\\x.tpf"), std::string::npos) << c.name;
+}
+INSTANTIATE_TEST_SUITE_P(Cases, AFileThatCannotBeReadChangesNothing,
+                         ::testing::ValuesIn(kAFileThatCannotBeReadChangesNothingCases),
+                         testing::CaseName());
 
 TEST_F(ProfileTest, SavedTextsComeBackUnchanged) {
     const std::vector<std::string> texts = {"Обмотка №7", "-0", "1e39", "", " 12 ", "NaN"};

@@ -160,11 +160,13 @@ TEST_F(WindingTest, WithoutConnectionTheCycleRunsThroughAndTracks) {
     EXPECT_EQ(app.position().height, 15.0f);
 }
 
-TEST_F(WindingTest, ParametersThatWouldSendTheMachineAwayAreRefused) {
-    const struct {
-        std::initializer_list<std::pair<ControlId, const char*>> fields;
-        const char* field;
-    } cases[] = {
+struct ParametersThatWouldSendTheMachineAwayAreRefusedCase {
+    std::initializer_list<std::pair<ControlId, const char*>> fields;
+    const char* field;
+};
+
+const ParametersThatWouldSendTheMachineAwayAreRefusedCase
+    kParametersThatWouldSendTheMachineAwayAreRefusedCases[] = {
         {{{ctl::kSlotCount, "0"}}, "КОЛИЧЕСТВО ПАЗОВ"},
         {{{ctl::kCoreDiameter, "0"}, {ctl::kSlotWidth, "0"}}, "ДИАМЕТР МАГНИТОПРОВОДА"},
         {{{ctl::kCoreHeight, "NaN"}}, "ВЫСОТА МАГНИТОПРОВОДА"},
@@ -179,78 +181,96 @@ TEST_F(WindingTest, ParametersThatWouldSendTheMachineAwayAreRefused) {
         {{{ctl::kRotationBefore, "-2147483648"}}, "ПОВОРОТ ДО НАМОТКИ"},
         {{{ctl::kRotationAfter, "2147483648"}}, "ПОВОРОТ ПОСЛЕ НАМОТКИ"},
         {{{ctl::kSlotDepth, "5368709120"}}, "ГЛУБИНА ПАЗА"},
-    };
-    wind();  // a good section first: what it left must stay
-    for (const auto& c : cases) {
-        SetUp();
-        wind();
-        setFields(c.fields);
-        app.position() = {1.5f, 2.5f, 3.5f};
-        window.controls[ctl::kSectionProgress1].state = 40;
-        window.messages.clear();
-        EXPECT_TRUE(wind().empty()) << c.field;
-        ASSERT_EQ(window.messages.size(), 1u) << c.field;
-        EXPECT_NE(window.messages[0].find(c.field), std::string::npos) << window.messages[0];
-        EXPECT_EQ(app.layout().lastWoundSection, 1);
-        EXPECT_EQ(app.position().height, 1.5f);
-        EXPECT_EQ(app.position().rotation, 3.5f);
-        EXPECT_EQ(window.state(ctl::kSectionProgress1), 40);
-        for (int i = 0; i < 4; ++i)
-            EXPECT_TRUE(window.enabled(ctl::kSection1 + i));
-    }
-}
+};
 
-TEST_F(WindingTest, AfterStopTheCycleEndsAtOnceAsIfItHadCountedThrough) {
+using ParametersThatWouldSendTheMachineAwayAreRefused =
+    testing::Each<WindingTest, ParametersThatWouldSendTheMachineAwayAreRefusedCase>;
+
+TEST_P(ParametersThatWouldSendTheMachineAwayAreRefused, EachCase) {
+    const ParametersThatWouldSendTheMachineAwayAreRefusedCase& c = GetParam();
+    wind();
+    setFields(c.fields);
+    app.position() = {1.5f, 2.5f, 3.5f};
+    window.controls[ctl::kSectionProgress1].state = 40;
+    window.messages.clear();
+    EXPECT_TRUE(wind().empty()) << c.field;
+    ASSERT_EQ(window.messages.size(), 1u) << c.field;
+    EXPECT_NE(window.messages[0].find(c.field), std::string::npos) << window.messages[0];
+    EXPECT_EQ(app.layout().lastWoundSection, 1);
+    EXPECT_EQ(app.position().height, 1.5f);
+    EXPECT_EQ(app.position().rotation, 3.5f);
+    EXPECT_EQ(window.state(ctl::kSectionProgress1), 40);
+    for (int i = 0; i < 4; ++i)
+        EXPECT_TRUE(window.enabled(ctl::kSection1 + i));
+}
+INSTANTIATE_TEST_SUITE_P(Cases, ParametersThatWouldSendTheMachineAwayAreRefused,
+                         ::testing::ValuesIn(kParametersThatWouldSendTheMachineAwayAreRefusedCases),
+                         testing::CaseName());
+
+struct AfterStopTheCycleEndsAtOnceAsIfItHadCountedThroughCase {
+    const char* name;
+    const char* turns;
+    int stopAfterLines;  // 0: no controller
+};
+
+const AfterStopTheCycleEndsAtOnceAsIfItHadCountedThroughCase
+    kAfterStopTheCycleEndsAtOnceAsIfItHadCountedThroughCases[] = {
+        {"СТОП in turn 1 of 3", "3", 10},
+        {"СТОП in turn 1 of 100000", "100000", 10},
+        {"no controller, 100000 turns", "100000", 0}};
+
+using AfterStopTheCycleEndsAtOnceAsIfItHadCountedThrough =
+    testing::Each<WindingTest, AfterStopTheCycleEndsAtOnceAsIfItHadCountedThroughCase>;
+
+TEST_P(AfterStopTheCycleEndsAtOnceAsIfItHadCountedThrough, EachCase) {
+    const AfterStopTheCycleEndsAtOnceAsIfItHadCountedThroughCase& c = GetParam();
     window.controls[ctl::kWindingSpeed].state = 5;
     setFields({{ctl::kSectionTurns1, "3"}});
     wind();  // every line sent: the state to be left
     const TrackedPosition full = app.position();
-    const struct {
-        const char* name;
-        const char* turns;
-        int stopAfterLines;  // 0: no controller
-    } cases[] = {{"СТОП in turn 1 of 3", "3", 10},
-                 {"СТОП in turn 1 of 100000", "100000", 10},
-                 {"no controller, 100000 turns", "100000", 0}};
-    for (const auto& c : cases) {
-        SetUp();
-        window.controls[ctl::kWindingSpeed].state = 5;
-        setFields({{23, c.turns}});
-        if (c.stopAfterLines == 0) app.link().close();
-        auto answer = dev().onWrite;
-        dev().onWrite = [&](MemoryDevice& d, const std::string& line) {
-            answer(d, line);
-            if (static_cast<int>(d.written.size()) == c.stopAfterLines) window.click(ctl::kStop);
-        };
-        port.isOpenQueries = 0;
-        wind();
-        EXPECT_LT(port.isOpenQueries, 100) << c.name;  // no counting through the turns
-        EXPECT_EQ(app.position().height, full.height) << c.name;
-        EXPECT_EQ(app.position().length, full.length) << c.name;
-        EXPECT_EQ(app.position().rotation, full.rotation) << c.name;
-        EXPECT_EQ(app.speeds().feedE, 110000) << c.name;
-        EXPECT_EQ(app.speeds().feedYZ, 60000) << c.name;
-        EXPECT_EQ(app.layout().lastWoundSection, 1) << c.name;
-        EXPECT_EQ(window.state(ctl::kSectionProgress1), 100) << c.name;
-        EXPECT_EQ(window.state(ctl::kCycleProgress), 0) << c.name;
-        EXPECT_TRUE(window.enabled(ctl::kSection1 + 3)) << c.name;
-    }
-}
 
-TEST_F(WindingTest, AKeyTakenLastByACycleJogsAfterItButNotAfterSection2) {
-    setFields({{ctl::kSectionTurns1, "1"}, {ctl::kSectionTurns2, "1"}});
-    for (int section : {1, 2}) {
-        SetUp();
-        setFields({{ctl::kSectionTurns1, "1"}, {ctl::kSectionTurns2, "1"}});
-        auto answer = dev().onWrite;
-        dev().onWrite = [&](MemoryDevice& d, const std::string& line) {
-            if (line == "G0 Z15 F15000\r\n") window.key(38);  // taken by the last wait
-            answer(d, line);
-        };
-        const Lines lines = wind(section);
-        EXPECT_EQ(lines.back() == "G0 Y-3F1500\r\n", section == 1) << section;
-    }
+    window.controls[ctl::kWindingSpeed].state = 5;
+    setFields({{ctl::kSectionTurns1, c.turns}});
+    if (c.stopAfterLines == 0) app.link().close();
+    auto answer = dev().onWrite;
+    dev().onWrite = [&](MemoryDevice& d, const std::string& line) {
+        answer(d, line);
+        if (static_cast<int>(d.written.size()) == c.stopAfterLines) window.click(ctl::kStop);
+    };
+    port.isOpenQueries = 0;
+    wind();
+    EXPECT_LT(port.isOpenQueries, 100) << c.name;  // no counting through the turns
+    EXPECT_EQ(app.position().height, full.height) << c.name;
+    EXPECT_EQ(app.position().length, full.length) << c.name;
+    EXPECT_EQ(app.position().rotation, full.rotation) << c.name;
+    EXPECT_EQ(app.speeds().feedE, 110000) << c.name;
+    EXPECT_EQ(app.speeds().feedYZ, 60000) << c.name;
+    EXPECT_EQ(app.layout().lastWoundSection, 1) << c.name;
+    EXPECT_EQ(window.state(ctl::kSectionProgress1), 100) << c.name;
+    EXPECT_EQ(window.state(ctl::kCycleProgress), 0) << c.name;
+    EXPECT_TRUE(window.enabled(ctl::kSection1 + 3)) << c.name;
 }
+INSTANTIATE_TEST_SUITE_P(
+    Cases, AfterStopTheCycleEndsAtOnceAsIfItHadCountedThrough,
+    ::testing::ValuesIn(kAfterStopTheCycleEndsAtOnceAsIfItHadCountedThroughCases),
+    testing::CaseName());
+
+// The key-down that the cycle's last wait took jogs after section 1, and is dropped after
+// section 2.
+class AKeyTakenLastByACycle : public WindingTest, public ::testing::WithParamInterface<int> {};
+
+TEST_P(AKeyTakenLastByACycle, JogsAfterItButNotAfterSection2) {
+    const int section = GetParam();
+    setFields({{ctl::kSectionTurns1, "1"}, {ctl::kSectionTurns2, "1"}});
+    auto answer = dev().onWrite;
+    dev().onWrite = [&](MemoryDevice& d, const std::string& line) {
+        if (line == "G0 Z15 F15000\r\n") window.key(key::kUp);  // taken by the last wait
+        answer(d, line);
+    };
+    const Lines lines = wind(section);
+    EXPECT_EQ(lines.back() == "G0 Y-3F1500\r\n", section == 1) << section;
+}
+INSTANTIATE_TEST_SUITE_P(Sections, AKeyTakenLastByACycle, ::testing::Values(1, 2));
 
 TEST_F(WindingTest, Staking) {
     auto stake = [&] {
@@ -346,50 +366,58 @@ TEST_F(WindingTest, TheComputerStaysAwakeWhileLinesGoOut) {
 // label turns red, the machine controls are disabled (also the section buttons the cycle enables
 // at its end) and the operator is told which line may not have been carried out. Once the
 // controller is back, "Обновить" finds it.
-TEST_F(WindingTest, APulledCableEndsTheOperationAndClosesThePort) {
-    const struct {
-        const char* name;
-        std::size_t vanishAtLine;  // 0: unplugged before the first line
-        int input;                 // a control clicked, or (negative) a key pressed
-        std::size_t written;
-        const char* line;  // named in the message
-    } cases[] = {
+struct APulledCableEndsTheOperationAndClosesThePortCase {
+    const char* name;
+    std::size_t vanishAtLine;  // 0: unplugged before the first line
+    int input;                 // a control clicked, or (negative) a key pressed
+    std::size_t written;
+    const char* line;  // named in the message
+};
+
+const APulledCableEndsTheOperationAndClosesThePortCase
+    kAPulledCableEndsTheOperationAndClosesThePortCases[] = {
         {"while the 10th line of a section waits for its ok", 10, ctl::kSection1, 10,
          "G0 Y44 F96000"},
         {"before a jog key's line", 0, -38, 0, "G0 Y1F1500"},
         {"while the staking's dwell waits", 4, ctl::kStake, 4, "G04 X0.1"},
-    };
-    for (const auto& c : cases) {
-        SetUp();
-        setFields({{ctl::kBarCount, "7"}});  // bars to stake
-        dev().gone = c.vanishAtLine == 0;
-        dev().onWrite = [&c](MemoryDevice& d, const std::string&) {
-            if (d.written.size() == c.vanishAtLine)
-                d.vanishAfter(1);
-            else
-                d.arrive("ok\n");
-        };
-        if (c.input < 0) window.key(-c.input);
-        if (c.input >= 0) window.click(c.input);
-        runScript();
-        EXPECT_EQ(dev().written.size(), c.written) << c.name;
-        EXPECT_FALSE(port.isOpen()) << c.name;
-        EXPECT_EQ(window.text(ctl::kStatus), "Не подключен") << c.name;
-        EXPECT_EQ(window.controls[ctl::kStatus].front, colour::kDisconnected) << c.name;
-        for (ControlId id : machineControls())
-            EXPECT_FALSE(window.enabled(id)) << c.name << ", control " << id;
-        ASSERT_EQ(window.messages.size(), 1u) << c.name;
-        EXPECT_NE(window.messages[0].find(std::string("«") + c.line + "»"), std::string::npos)
-            << c.name << ": " << window.messages[0];
+};
 
-        dev() = memory::controller(memory::controllerIdentification());
-        dev().written.clear();
-        window.click(ctl::kRefresh);
-        runScript();
-        EXPECT_EQ(dev().written, Lines{"G92 X0 Y0 Z0 E0\r\n"}) << c.name;
-        EXPECT_EQ(window.text(ctl::kStatus), "Подключен") << c.name;
-    }
+using APulledCableEndsTheOperationAndClosesThePort =
+    testing::Each<WindingTest, APulledCableEndsTheOperationAndClosesThePortCase>;
+
+TEST_P(APulledCableEndsTheOperationAndClosesThePort, EachCase) {
+    const APulledCableEndsTheOperationAndClosesThePortCase& c = GetParam();
+    setFields({{ctl::kBarCount, "7"}});  // bars to stake
+    dev().gone = c.vanishAtLine == 0;
+    dev().onWrite = [&c](MemoryDevice& d, const std::string&) {
+        if (d.written.size() == c.vanishAtLine)
+            d.vanishAfter(1);
+        else
+            d.arrive("ok\n");
+    };
+    if (c.input < 0) window.key(-c.input);
+    if (c.input >= 0) window.click(c.input);
+    runScript();
+    EXPECT_EQ(dev().written.size(), c.written) << c.name;
+    EXPECT_FALSE(port.isOpen()) << c.name;
+    EXPECT_EQ(window.text(ctl::kStatus), "Не подключен") << c.name;
+    EXPECT_EQ(window.controls[ctl::kStatus].front, colour::kDisconnected) << c.name;
+    for (ControlId id : machineControls())
+        EXPECT_FALSE(window.enabled(id)) << c.name << ", control " << id;
+    ASSERT_EQ(window.messages.size(), 1u) << c.name;
+    EXPECT_NE(window.messages[0].find(std::string("«") + c.line + "»"), std::string::npos)
+        << c.name << ": " << window.messages[0];
+
+    dev() = memory::controller(memory::controllerIdentification());
+    dev().written.clear();
+    window.click(ctl::kRefresh);
+    runScript();
+    EXPECT_EQ(dev().written, Lines{"G92 X0 Y0 Z0 E0\r\n"}) << c.name;
+    EXPECT_EQ(window.text(ctl::kStatus), "Подключен") << c.name;
 }
+INSTANTIATE_TEST_SUITE_P(Cases, APulledCableEndsTheOperationAndClosesThePort,
+                         ::testing::ValuesIn(kAPulledCableEndsTheOperationAndClosesThePortCases),
+                         testing::CaseName());
 
 // The system reports the controller's port removed (a driver that gives no error of its own):
 // noticed while idle, in a wait and in a paused wait, as a pulled cable; the removal of another

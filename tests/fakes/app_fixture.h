@@ -57,9 +57,12 @@ class Each : public Fixture, public ::testing::WithParamInterface<Case> {};
 struct CaseName {
     template <typename Case>
     std::string operator()(const ::testing::TestParamInfo<Case>& info) const {
-        std::string name;
-        for (const char* c = info.param.name; *c; ++c)
-            name += (std::isalnum(static_cast<unsigned char>(*c)) != 0) ? *c : '_';
+        std::string name = "case";
+        if constexpr (requires { info.param.name; }) {
+            name.clear();
+            for (const char* c = info.param.name; *c; ++c)
+                name += (std::isalnum(static_cast<unsigned char>(*c)) != 0) ? *c : '_';
+        }
         return name + "_" + std::to_string(info.index);
     }
 };
