@@ -21,9 +21,9 @@ struct Punctuation {
     int key;
 };
 constexpr Punctuation kPunctuation[] = {
-    {'-', '_', 0xBD}, {'=', '+', 0xBB}, {'[', '{', 0xDB}, {']', '}', 0xDD}, {'\\', '|', 0xDC},
-    {';', ':', 0xBA}, {'\'', '"', 0xDE}, {',', '<', 0xBC}, {'.', '>', 0xBE}, {'/', '?', 0xBF},
-    {'`', '~', 0xC0},
+    {'-', '_', 0xBD},  {'=', '+', 0xBB}, {'[', '{', 0xDB},  {']', '}', 0xDD},
+    {'\\', '|', 0xDC}, {';', ':', 0xBA}, {'\'', '"', 0xDE}, {',', '<', 0xBC},
+    {'.', '>', 0xBE},  {'/', '?', 0xBF}, {'`', '~', 0xC0},
 };
 // The shifted characters of the digit row, from 0 to 9.
 constexpr char kShiftedDigits[] = ")!@#$%^&*(";
@@ -127,7 +127,8 @@ Event MemoryWindow::waitForEvent(int timeoutMs) {
 void MemoryWindow::click(ControlId id) {
     step([this, id] {
         const MemoryControl& c = controls.at(id);
-        if (!c.enabled || !c.visible || !takesFocus(kindOf(id))) return;  // dropped, as Windows does
+        if (!c.enabled || !c.visible || !takesFocus(kindOf(id)))
+            return;  // dropped, as Windows does
         moveFocusTo(id);
         if (kindOf(id) == ControlKind::Button)
             pending_.push_back(Event::controlEvent(id, ControlEventKind::Clicked));
@@ -143,7 +144,8 @@ void MemoryWindow::moveFocusTo(ControlId id) {
     if (focused_ >= 0 && reportsFocus(focused_))
         pending_.push_back(Event::controlEvent(focused_, ControlEventKind::FocusLost));
     focused_ = id;
-    if (reportsFocus(id)) pending_.push_back(Event::controlEvent(id, ControlEventKind::FocusGained));
+    if (reportsFocus(id))
+        pending_.push_back(Event::controlEvent(id, ControlEventKind::FocusGained));
 }
 
 // In number order, round, to the next control that takes the focus and can have it now.
@@ -168,6 +170,7 @@ void MemoryWindow::type(ControlId id, std::string_view keys) {
             const KeyStroke stroke = keyFor(c);
             if (stroke.shift) pending_.push_back(Event::keyDown(key::kShift));
             pending_.push_back(Event::keyDown(stroke.key));
+            if (!reportsFocus(id)) return;  // only the edit boxes take characters
             std::string& text = controls.at(id).text;
             if (c == '\b') {
                 // Deletes the last character, not its last byte.
@@ -181,6 +184,8 @@ void MemoryWindow::type(ControlId id, std::string_view keys) {
                 if (digitsOnly && (c < '0' || c > '9')) return;  // refused by the field
                 text += character;
             }
+            // An edit box tells of a change twice: about to show it (EN_UPDATE), and shown.
+            pending_.push_back(Event::controlEvent(id, ControlEventKind::Other));
             pending_.push_back(Event::controlEvent(id, ControlEventKind::TextChanged));
         });
     }

@@ -65,9 +65,9 @@ class MemoryWindow : public Window {
     // Shift+Tab: the focus to the control before.
     void shiftTab();
     ControlId focused() const { return focused_; }
-    void idle(int waits);  // waits that find no event
+    void idle(int waits);         // waits that find no event
     void wait(int milliseconds);  // the operator does nothing for a while
-    void tick();           // timer 123
+    void tick();                  // timer 123
     void close();
     // The system reports the device of COMn removed.
     void removePort(int comNumber);

@@ -1,0 +1,148 @@
+// The contract on Windows: a real window driven through the system's own input, a real COM port
+// with controller-sim on the pseudo-terminal behind it, real files. The port is the one the test
+// run names (TARVEL_CONTRACT_PORT, with the simulator's log in TARVEL_CONTRACT_LOG).
+#include <windows.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+#include "contract/platform_contract.h"
+#include "platform/win32/text.h"
+#include "platform/win32/win32_clock.h"
+#include "platform/win32/win32_files.h"
+#include "platform/win32/win32_serial.h"
+#include "platform/win32/win32_window.h"
+
+namespace tarvel::contract {
+namespace {
+
+constexpr int kChildIdBase = 100;
+
+std::string environment(const char* name) {
+    const char* value = std::getenv(name);
+    return value ? value : "";
+}
+
+// The lines of the simulator's log that it received, as their bytes ("RX G0 Y1\r\n").
+std::vector<std::string> receivedIn(const std::string& log) {
+    std::vector<std::string> lines;
+    std::ifstream in(log, std::ios::binary);
+    for (std::string entry; std::getline(in, entry);) {
+        std::istringstream fields(entry);
+        std::string time, kind;
+        fields >> time >> kind;
+        if (kind != "RX") continue;
+        const std::string text = entry.substr(entry.find("RX ") + 3);
+        std::string line;
+        for (std::size_t i = 0; i < text.size(); ++i) {
+            if (text[i] != '\\' || i + 1 >= text.size()) {
+                line += text[i];
+                continue;
+            }
+            const char e = text[++i];
+            if (e == 'r') line += '\r';
+            if (e == 'n') line += '\n';
+            if (e == '\\') line += '\\';
+            if (e == 'x') {
+                line += static_cast<char>(std::stoi(text.substr(i + 1, 2), nullptr, 16));
+                i += 2;
+            }
+        }
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+void send(std::vector<INPUT> inputs) {
+    SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+}
+
+INPUT keyInput(WORD key, WORD scan, DWORD flags) {
+    INPUT in{};
+    in.type = INPUT_KEYBOARD;
+    in.ki.wVk = key;
+    in.ki.wScan = scan;
+    in.ki.dwFlags = flags;
+    return in;
+}
+
+class Win32Platform final : public PlatformUnderTest {
+  public:
+    Win32Platform()
+        : window_(GetModuleHandleW(nullptr)),
+          port_name_(environment("TARVEL_CONTRACT_PORT")),
+          log_(environment("TARVEL_CONTRACT_LOG")) {
+        wchar_t temp[MAX_PATH] = {};
+        GetTempPathW(MAX_PATH, temp);
+        folder_ =
+            win32::narrow(temp) + "tarvel-contract-" + std::to_string(GetTickCount64()) + "\\";
+        CreateDirectoryW(win32::widen(folder_).c_str(), nullptr);
+    }
+    ~Win32Platform() override { RemoveDirectoryW(win32::widen(folder_).c_str()); }
+
+    Window& window() override { return window_; }
+    SerialPort& port() override { return port_; }
+    Files& files() override { return files_; }
+    Clock& clock() override { return clock_; }
+
+    // A click of the mouse at the middle of the control, as the operator makes it.
+    void click(ControlId id) override {
+        SetForegroundWindow(window_.handle());
+        RECT r{};
+        GetWindowRect(GetDlgItem(window_.handle(), kChildIdBase + id), &r);
+        const int x = (r.left + r.right) / 2, y = (r.top + r.bottom) / 2;
+        INPUT in[3] = {};
+        for (INPUT& i : in)
+            i.type = INPUT_MOUSE;
+        in[0].mi.dx = x * 65536 / GetSystemMetrics(SM_CXSCREEN);
+        in[0].mi.dy = y * 65536 / GetSystemMetrics(SM_CYSCREEN);
+        in[0].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+        in[1].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+        in[2].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+        send({in[0], in[1], in[2]});
+    }
+
+    // Each character by its key on the keyboard, or as a character of its own where it has none.
+    void type(std::string_view text) override {
+        for (wchar_t c : win32::widen(text)) {
+            const SHORT scan = VkKeyScanW(c);
+            if (scan == -1) {
+                send({keyInput(0, c, KEYEVENTF_UNICODE),
+                      keyInput(0, c, KEYEVENTF_UNICODE | KEYEVENTF_KEYUP)});
+                continue;
+            }
+            const WORD key = LOBYTE(scan);
+            std::vector<INPUT> strokes;
+            if (HIBYTE(scan) & 1) strokes.push_back(keyInput(VK_SHIFT, 0, 0));
+            strokes.push_back(keyInput(key, 0, 0));
+            strokes.push_back(keyInput(key, 0, KEYEVENTF_KEYUP));
+            if (HIBYTE(scan) & 1) strokes.push_back(keyInput(VK_SHIFT, 0, KEYEVENTF_KEYUP));
+            send(strokes);
+        }
+    }
+
+    void pressTab() override {
+        send({keyInput(VK_TAB, 0, 0), keyInput(VK_TAB, 0, KEYEVENTF_KEYUP)});
+    }
+
+    std::string portName() override { return port_name_; }
+    std::vector<std::string> receivedLines() override { return receivedIn(log_); }
+    std::string folder() override { return folder_; }
+
+  private:
+    win32::Win32Clock clock_;
+    win32::Win32Window window_;
+    win32::Win32SerialPort port_;
+    win32::Win32Files files_;
+    std::string port_name_, log_, folder_;
+};
+
+std::unique_ptr<PlatformUnderTest> makeWin32() {
+    return std::make_unique<Win32Platform>();
+}
+
+INSTANTIATE_TEST_SUITE_P(Win32, PlatformContract, ::testing::Values(&makeWin32));
+
+}  // namespace
+}  // namespace tarvel::contract
