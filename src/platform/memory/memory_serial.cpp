@@ -53,6 +53,9 @@ void appendUtf8(std::string& out, long code) {
 }  // namespace
 
 std::string toLineBytes(std::string_view utf8) {
+    // The program's own lines are ASCII: they go out as they are.
+    if (std::all_of(utf8.begin(), utf8.end(), [](char c) { return (c & 0x80) == 0; }))
+        return std::string(utf8);
     std::string out;
     for (std::size_t at = 0; at < utf8.size();) {
         const long code = nextCodePoint(utf8, at);
@@ -116,6 +119,7 @@ bool MemorySerialPort::open(std::string_view name) {
     ++device_->opens;
     device_->clock = clock;
     device_->received = device_->identification;
+    device_->pending.clear();
     device_->arrivals.clear();
     device_->vanishAtMs = -1;
     for (const auto& [delayMs, bytes] : device_->startUpTail)
@@ -133,6 +137,8 @@ int MemorySerialPort::bytesWaiting() {
     if (!device_) return 0;
     ++queries;
     if (lost()) return 0;
+    device_->received += device_->pending;
+    device_->pending.clear();
     while (!device_->arrivals.empty() && device_->arrivals.front().atMs <= device_->now()) {
         device_->received += device_->arrivals.front().bytes;
         device_->arrivals.pop_front();

@@ -34,7 +34,10 @@ struct MemoryDevice {
 
     // Bytes that become readable `delayMs` after now, after those queued before them.
     void arrive(std::string_view bytes, int delayMs = 0) {
-        arrivals.push_back({now() + delayMs, std::string(bytes)});
+        if (delayMs == 0 && arrivals.empty())
+            pending += bytes;  // readable at the next query: most answers, kept cheap
+        else
+            arrivals.push_back({now() + delayMs, std::string(bytes)});
     }
     // Unplugged `delayMs` after now.
     void vanishAfter(int delayMs) { vanishAtMs = now() + delayMs; }
@@ -42,6 +45,7 @@ struct MemoryDevice {
     std::int64_t now() const { return clock ? clock->now : 0; }
 
     std::string received;  // readable now
+    std::string pending;   // readable at the next query
     struct Arrival {
         std::int64_t atMs;
         std::string bytes;
