@@ -98,5 +98,45 @@ TEST(QueuedController, AnswersAsTheRealControllerDoes) {
     EXPECT_TRUE(host.sent.ends_with("ok\n"));
 }
 
+// Where the machine stands within the move it carries out: along the move's trapezoid, in the
+// counted coordinates and in those the program declared; frozen where the motors stopped it.
+TEST(QueuedController, TheMachineWithinItsMoves) {
+    RecordingHost host;
+    QueuedController c(host);
+    c.reset(0);
+    c.receive("G92 Y10", 0);      // declared 10 where it stands
+    c.receive("G0 Y11F1500", 0);  // 1 mm: 48.333 ms from rest to rest
+    c.receive("G0 Y12F1500", 0);
+    c.advance(0);
+    const struct {
+        long long atUs;
+        double travelled, declared;
+        std::size_t queued;
+        bool moving;
+    } moments[] = {
+        {0, 0, 10, 2, true},
+        {kJogUs / 2, 0.5, 10.5, 2, true},  // half way, by the symmetry of the trapezoid
+        {1000, 0.5 * 3000 * 1e-6 / 1.0, 10.0015, 2, true},  // 1 ms of acceleration
+        {kJogUs + kJogUs / 2, 1.5, 11.5, 1, true},
+        {2 * kJogUs, 2, 12, 0, false},
+    };
+    for (const auto& m : moments) {
+        c.advance(m.atUs);
+        const MachineState s = c.state(m.atUs);
+        EXPECT_NEAR(s.travelled.y, m.travelled, 0.001) << m.atUs;
+        EXPECT_NEAR(s.declared.y, m.declared, 0.001) << m.atUs;
+        EXPECT_EQ(s.queuedMoves, m.queued) << m.atUs;
+        EXPECT_EQ(s.moving, m.moving) << m.atUs;
+    }
+    // M112 in a 20 mm move: the motors stop it 0.6 s on, 15 mm along (25 mm/s from 0.008 s).
+    c.receive("G0 Y32F1500", 2 * kJogUs);
+    c.advance(2 * kJogUs);
+    c.receive("M112", 2 * kJogUs);
+    c.advance(2 * kJogUs + 2'000'000);
+    const MachineState stopped = c.state(2 * kJogUs + 2'000'000);
+    EXPECT_NEAR(stopped.travelled.y, 2 + 25 * (0.6 - 25.0 / 3000 / 2), 0.01);
+    EXPECT_FALSE(stopped.moving);
+}
+
 }  // namespace
 }  // namespace tarvel::controller

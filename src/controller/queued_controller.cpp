@@ -53,9 +53,10 @@ std::string queuedControllerStartUpText() {
 
 void QueuedController::reset(long long nowUs) {
     finishMoves(nowUs);
-    if (!moveEnds_.empty()) host_.log(nowUs, "REST");
+    if (!moves_.empty()) host_.log(nowUs, "REST");
     machine_ = {};
-    moveEnds_.clear();
+    moves_.clear();
+    stoppedAt_.reset();
     motorsOffUs_ = kNever;
     lastEndUs_ = nowUs;
     input_.clear();
@@ -96,10 +97,10 @@ void QueuedController::advance(long long nowUs) {
 
 long long QueuedController::nextDueUs() const {
     long long due = kNever;
-    if (!moveEnds_.empty()) due = std::min(moveEnds_.front(), motorsOffUs_);
+    if (!moves_.empty()) due = std::min(moves_.front().endUs, motorsOffUs_);
     if (!held_) return input_.empty() || halted_ ? due : 0;
     due = std::min(due, held_->nextBusyUs);
-    if (held_->effect.action == Action::Wait && moveEnds_.empty())
+    if (held_->effect.action == Action::Wait && moves_.empty())
         due = std::min(
             due, std::max(lastEndUs_, held_->receivedUs) + microseconds(held_->effect.seconds));
     return due;
@@ -131,8 +132,8 @@ void QueuedController::take(const Line& line, long long nowUs) {
 bool QueuedController::release(Held& held, long long nowUs) {
     switch (held.effect.action) {
         case Action::Move:
-            if (moveEnds_.size() >= static_cast<std::size_t>(motion::kQueueMoves)) return false;
-            queueMove(held.effect.seconds, held.receivedUs);
+            if (moves_.size() >= static_cast<std::size_t>(motion::kQueueMoves)) return false;
+            queueMove(held.effect, held.receivedUs);
             return true;
         case Action::Wait:
             return atRest(nowUs) && nowUs >= std::max(lastEndUs_, held.receivedUs) +
@@ -140,7 +141,7 @@ bool QueuedController::release(Held& held, long long nowUs) {
         case Action::Home:
             if (!held.homingQueued) {
                 if (!atRest(nowUs)) return false;
-                queueMove(held.effect.seconds, held.receivedUs);
+                queueMove(held.effect, held.receivedUs);
                 held.homingQueued = true;
             }
             return atRest(nowUs);
@@ -150,25 +151,63 @@ bool QueuedController::release(Held& held, long long nowUs) {
 }
 
 void QueuedController::finishMoves(long long nowUs) {
-    while (!moveEnds_.empty() && moveEnds_.front() <= std::min(nowUs, motorsOffUs_)) {
-        const long long end = moveEnds_.front();
-        moveEnds_.pop_front();
+    while (!moves_.empty() && moves_.front().endUs <= std::min(nowUs, motorsOffUs_)) {
+        const long long end = moves_.front().endUs;
+        moves_.pop_front();
         host_.log(end, "DONE");
-        if (moveEnds_.empty()) host_.log(end, "REST");
+        if (moves_.empty()) host_.log(end, "REST");
     }
     if (nowUs < motorsOffUs_) return;
     // The motors are off: whatever was still to be carried out stays where it is.
-    if (!moveEnds_.empty()) host_.log(motorsOffUs_, "REST");
-    moveEnds_.clear();
+    if (!moves_.empty()) {
+        host_.log(motorsOffUs_, "REST");
+        const Move& cut = moves_.front();
+        MachineState stopped;
+        stopped.travelled = travelledAt(cut, motorsOffUs_);
+        for (motion::Axis a : {motion::Axis::Y, motion::Axis::Z, motion::Axis::E})
+            stopped.declared[a] = stopped.travelled[a] + cut.effect.declaredOffset[a];
+        stoppedAt_ = stopped;
+    }
+    moves_.clear();
     lastEndUs_ = std::min(lastEndUs_, motorsOffUs_);
     motorsOffUs_ = kNever;
 }
 
-void QueuedController::queueMove(double seconds, long long receivedUs) {
-    const long long duration = microseconds(seconds);
+void QueuedController::queueMove(const motion::Effect& effect, long long receivedUs) {
+    const long long duration = microseconds(effect.seconds);
     if (duration <= 0) return;  // nothing to carry out: the machine stays as it is
-    lastEndUs_ = std::max(lastEndUs_, receivedUs) + duration;
-    moveEnds_.push_back(lastEndUs_);
+    const long long start = std::max(lastEndUs_, receivedUs);
+    lastEndUs_ = start + duration;
+    moves_.push_back({start, lastEndUs_, effect});
+}
+
+motion::Axes QueuedController::travelledAt(const Move& move, long long nowUs) {
+    const motion::Effect& e = move.effect;
+    const double t = static_cast<double>(nowUs - move.startUs) / 1e6;
+    // A homing runs back, off and on again: taken at an even pace.
+    const double share = e.profile.length > 0 ? e.profile.shareAt(t)
+                                              : std::clamp(t / std::max(e.seconds, 1e-9), 0.0, 1.0);
+    motion::Axes at;
+    for (motion::Axis a : {motion::Axis::Y, motion::Axis::Z, motion::Axis::E})
+        at[a] = e.from[a] + (e.to[a] - e.from[a]) * share;
+    return at;
+}
+
+MachineState QueuedController::state(long long nowUs) const {
+    MachineState s;
+    s.queuedMoves = moves_.size();
+    if (moves_.empty()) {
+        if (stoppedAt_) return *stoppedAt_;
+        s.travelled = machine_.travelled();
+        s.declared = machine_.position();
+        return s;
+    }
+    const Move& current = moves_.front();
+    s.moving = nowUs >= current.startUs;
+    s.travelled = travelledAt(current, std::max(nowUs, current.startUs));
+    for (motion::Axis a : {motion::Axis::Y, motion::Axis::Z, motion::Axis::E})
+        s.declared[a] = s.travelled[a] + current.effect.declaredOffset[a];
+    return s;
 }
 
 void QueuedController::answer(long long nowUs) {

@@ -28,6 +28,14 @@ class ControllerHost {
 // What the board sends when it starts: about 960 bytes, the date mark about 75 bytes in.
 std::string queuedControllerStartUpText();
 
+// Where the machine stands at a moment, as its motion queue has it.
+struct MachineState {
+    motion::Axes travelled;       // counted from where it stood when it was reset or last homed
+    motion::Axes declared;        // in the coordinates the program declared (G92)
+    std::size_t queuedMoves = 0;  // the one being carried out among them
+    bool moving = false;
+};
+
 class QueuedController {
   public:
     static constexpr long long kNever = std::numeric_limits<long long>::max();
@@ -45,8 +53,10 @@ class QueuedController {
     // When advance() next has something to do.
     long long nextDueUs() const;
 
-    std::size_t queuedMoves() const { return moveEnds_.size(); }
+    std::size_t queuedMoves() const { return moves_.size(); }
     bool halted() const { return halted_; }
+    // The machine at `nowUs`, within the move it carries out then; advance() to it first.
+    MachineState state(long long nowUs) const;
 
   private:
     struct Line {
@@ -63,18 +73,27 @@ class QueuedController {
     void take(const Line& line, long long nowUs);
     // True once the held line could be answered.
     bool release(Held& held, long long nowUs);
+    struct Move {
+        long long startUs, endUs;
+        motion::Effect effect;  // where it goes, and how
+    };
+
     void finishMoves(long long nowUs);
-    void queueMove(double seconds, long long receivedUs);
+    void queueMove(const motion::Effect& effect, long long receivedUs);
+    // Where a move has taken the machine `nowUs`; `stoppedAt` holds it once the motors are off.
+    static motion::Axes travelledAt(const Move& move, long long nowUs);
     void answer(long long nowUs);
     void reportPosition();
     void halt(long long nowUs);
-    bool atRest(long long nowUs) const { return moveEnds_.empty() && nowUs >= lastEndUs_; }
+    bool atRest(long long nowUs) const { return moves_.empty() && nowUs >= lastEndUs_; }
 
     ControllerHost& host_;
     motion::Machine machine_;
-    std::deque<long long> moveEnds_;  // the first is being carried out
+    std::deque<Move> moves_;          // the first is being carried out
     long long lastEndUs_ = 0;         // when the last move queued ends (or ended)
     long long motorsOffUs_ = kNever;  // after an emergency stop
+    // Where the motors stopped the machine short of its moves, until it is reset.
+    std::optional<MachineState> stoppedAt_;
     std::deque<Line> input_;
     std::optional<Held> held_;
     bool halted_ = false;

@@ -33,6 +33,14 @@ double dwellSeconds(const GcodeLine& g) {
     return 0;
 }
 
+// What a line does that takes the machine nowhere.
+Effect plain(Action action, double seconds) {
+    Effect effect;
+    effect.action = action;
+    effect.seconds = seconds;
+    return effect;
+}
+
 }  // namespace
 
 double trapezoidSeconds(double distance, double speed, double acceleration) {
@@ -42,10 +50,10 @@ double trapezoidSeconds(double distance, double speed, double acceleration) {
     return 2 * std::sqrt(distance / acceleration);
 }
 
-double moveSeconds(const Axes& distance, double feedPerMinute, double accelerationY) {
+MoveProfile moveProfile(const Axes& distance, double feedPerMinute, double accelerationY) {
     const double path = std::hypot(distance.y, distance.z);
     const double length = path > 0 ? path : std::abs(distance.e);
-    if (!(length > 0)) return 0;
+    if (!(length > 0)) return {};
     double speed = std::max(feedPerMinute / 60, kMinSpeed);
     double acceleration = kAcceleration;
     for (Axis a : kAxes) {
@@ -55,7 +63,30 @@ double moveSeconds(const Axes& distance, double feedPerMinute, double accelerati
         speed = std::min(speed, maxSpeed(a) / share);
         acceleration = std::min(acceleration, axisAcceleration / share);
     }
-    return trapezoidSeconds(length, std::max(speed, kMinSpeed), acceleration);
+    speed = std::max(speed, kMinSpeed);
+    return {length, speed, acceleration, trapezoidSeconds(length, speed, acceleration)};
+}
+
+double moveSeconds(const Axes& distance, double feedPerMinute, double accelerationY) {
+    return moveProfile(distance, feedPerMinute, accelerationY).seconds;
+}
+
+double MoveProfile::shareAt(double t) const {
+    if (!(length > 0) || t >= seconds) return 1;
+    if (t <= 0) return 0;
+    // The top speed the move reaches: its speed, or less on a path too short to get there.
+    const double top = std::min(speed, std::sqrt(length * acceleration));
+    const double ramp = top / acceleration;  // seconds to top speed, and back to rest
+    double covered;
+    if (t < ramp) {
+        covered = acceleration * t * t / 2;
+    } else if (t <= seconds - ramp) {
+        covered = top * ramp / 2 + top * (t - ramp);
+    } else {
+        const double left = seconds - t;
+        covered = length - acceleration * left * left / 2;
+    }
+    return std::clamp(covered / length, 0.0, 1.0);
 }
 
 std::optional<double> accelerationYSetBy(std::string_view line) {
@@ -72,8 +103,8 @@ Effect Machine::apply(std::string_view line) {
         }
         return move(target);
     }
-    if (g.is('G', 4)) return {Action::Wait, dwellSeconds(g)};
-    if (g.is('M', 400)) return {Action::Wait, 0};
+    if (g.is('G', 4)) return plain(Action::Wait, dwellSeconds(g));
+    if (g.is('M', 400)) return plain(Action::Wait, 0);
     if (g.is('G', 28)) {
         const bool all = !g.has('Y') && !g.has('Z') && !g.has('E') && !g.has('X');
         return home(all || g.has('Y'), all || g.has('Z'));
@@ -82,26 +113,41 @@ Effect Machine::apply(std::string_view line) {
         for (Axis a : kAxes) {
             if (auto v = g.word(letter(a))) position_[a] = *v;
         }
-        return {Action::Declare, 0};
+        return plain(Action::Declare, 0);
     }
     if (auto y = accelerationYOf(g)) accelerationY_ = *y;
-    if (g.is('M', 112)) return {Action::Halt, 0};
-    return {Action::Answer, 0};
+    if (g.is('M', 112)) return plain(Action::Halt, 0);
+    return plain(Action::Answer, 0);
 }
 
 Effect Machine::move(const Axes& target) {
+    Effect effect = plain(Action::Move, 0);
+    effect.from = travelled_;
     Axes distance;
     for (Axis a : kAxes) {
         distance[a] = target[a] - position_[a];
         travelled_[a] += distance[a];
     }
     position_ = target;
-    return {Action::Move, moveSeconds(distance, feed_, accelerationY_)};
+    effect.profile = moveProfile(distance, feed_, accelerationY_);
+    effect.seconds = effect.profile.seconds;
+    effect.to = travelled_;
+    effect.declaredOffset = offset();
+    return effect;
+}
+
+Axes Machine::offset() const {
+    Axes d;
+    for (Axis a : kAxes)
+        d[a] = position_[a] - travelled_[a];
+    return d;
 }
 
 // Each axis runs back to its switch, backs off and comes back slowly; the place of the switch
 // becomes its zero.
 Effect Machine::home(bool y, bool z) {
+    Effect effect = plain(Action::Home, 0);
+    effect.from = travelled_;
     double seconds = 0;
     for (Axis a : {Axis::Z, Axis::Y}) {
         if (!(a == Axis::Y ? y : z)) continue;
@@ -111,7 +157,10 @@ Effect Machine::home(bool y, bool z) {
         travelled_[a] = 0;
         position_[a] = 0;
     }
-    return {Action::Home, seconds};
+    effect.seconds = seconds;
+    effect.to = travelled_;
+    effect.declaredOffset = offset();
+    return effect;
 }
 
 }  // namespace tarvel::motion

@@ -39,9 +39,21 @@ struct Axes {
 // Seconds to cover `distance` from rest to rest at `speed` and `acceleration`.
 double trapezoidSeconds(double distance, double speed, double acceleration);
 
-// Seconds of one move by `distance` along each axis at a feed (units/min). Y and Z share the
-// path; the rotation follows it, or is the path when neither moves. Each axis keeps to its own
-// speed and acceleration limits.
+// How a move covers its path: up to `speed` at `acceleration`, on, and down to rest.
+struct MoveProfile {
+    double length = 0;  // of the path
+    double speed = 0;
+    double acceleration = 0;
+    double seconds = 0;
+
+    // The share of the path covered `t` seconds into the move, 0 to 1.
+    double shareAt(double t) const;
+};
+
+// The move by `distance` along each axis at a feed (units/min). Y and Z share the path; the
+// rotation follows it, or is the path when neither moves. Each axis keeps to its own speed and
+// acceleration limits.
+MoveProfile moveProfile(const Axes& distance, double feedPerMinute, double accelerationY);
 double moveSeconds(const Axes& distance, double feedPerMinute, double accelerationY);
 
 // The Y acceleration that one line ("M201 Y…") leaves the controller with; none for a line that
@@ -61,6 +73,12 @@ enum class Action {
 struct Effect {
     Action action = Action::Answer;
     double seconds = 0;
+    // For a move or a homing: where it takes the machine, counted from where the machine stood
+    // when it was reset or last homed, and how it gets there (a homing: at an even pace).
+    Axes from, to;
+    MoveProfile profile;
+    // What the machine's declared position is over the counted one once the move is done.
+    Axes declaredOffset;
 };
 
 // The controller's view of the machine: where its lines leave each axis, the feed in force and
@@ -73,6 +91,8 @@ class Machine {
     const Axes& position() const { return position_; }
     // The same, counted from where the machine stood when it was reset or last homed.
     const Axes& travelled() const { return travelled_; }
+    // The declared position over the counted one.
+    Axes offset() const;
     double accelerationY() const { return accelerationY_; }
 
   private:
