@@ -31,8 +31,9 @@ App::App(Window& window, SerialPort& port, Clock& clock, Power& power, Files& fi
       setup_(views_, views_, exchange_, link_, position_, layout_),
       profile_(views_, files, dialogs) {}
 
-int App::run() {
+int App::run(const std::function<void()>& started) {
     if (!startUp()) return 1;
+    if (started) started();
     while (!quitRequested_)
         mainLoopPass();
     return 0;

@@ -2,6 +2,8 @@
 // of the program in pieces, each handed to the subsystems that need it.
 #pragma once
 
+#include <functional>
+
 #include "app/window_ops.h"
 #include "app/window_views.h"
 #include "link/command_exchange.h"
@@ -30,8 +32,9 @@ class App {
         FileDialogs& dialogs);
 
     // Start-up, main loop, shut-down; the process exit code: 0, or 1 when the window could not
-    // be made.
-    int run();
+    // be made. `started` runs once the program has started, before the main loop (what a front
+    // end shows beside the window).
+    int run(const std::function<void()>& started = {});
 
     // The steps of run(), for tests.
     bool startUp();

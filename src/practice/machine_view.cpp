@@ -97,7 +97,7 @@ void endView(const controller::MachineState& m, const CoreSizes& core, Picture& 
     p.shapes.push_back(text(20, 392, "синий: направитель, красный: паз 1", 9));
     if (!core.fromFields)
         p.shapes.push_back(
-            text(kEndX, 60, "размеры не заданы: магнитопровод для примера", 9, false, true));
+            text(kEndX, 378, "размеры не заданы: магнитопровод для примера", 9, false, true));
 }
 
 // The stroke from the side: the core, the commutator, the guide at its length and height.

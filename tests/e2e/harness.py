@@ -26,6 +26,8 @@ TABLE_DUMP = os.environ.get("TARVEL_TABLE_DUMP",
 PROBE = os.environ.get("TARVEL_PROBE", os.path.join(ROOT, "build", "windows", "window-probe.exe"))
 WINE_EXEC = os.path.join(ROOT, "scripts", "wine-exec")
 TITLE = "Tarvel SW v. 1.0.2"
+PRACTICE_EXE = os.path.join(os.path.dirname(EXE), "tarvel-practice.exe")
+PRACTICE_TITLE = "Tarvel SW v. 1.0.2 — тренажёр"
 CLIENT_W, CLIENT_H = 1280, 768
 DEADLINE = 30.0
 
@@ -211,11 +213,13 @@ class Screenshot:
 class Program:
     """The operator program, started in the project's Wine prefix on `display`."""
 
-    def __init__(self, display, extra_env=None, wait_for_start_up=True, cwd=None, scaled=False):
+    def __init__(self, display, extra_env=None, wait_for_start_up=True, cwd=None, scaled=False,
+                 exe=EXE, title=TITLE):
         """`scaled`: the window may have been scaled to the display (another DPI, a small
         screen); its client area and scale are then read from the running window."""
         self.display = display
         self.scaled = scaled
+        self.title = title
         self.scale = 1.0
         # Wine's own errors about the address space stay on: they name a start that failed.
         env = dict(os.environ, DISPLAY=display, WINEDEBUG="-all,err+virtual")
@@ -227,12 +231,12 @@ class Program:
         os.close(descriptor)
         # What Wine says goes to a log, so that a start that fails names its cause.
         with open(self.log_path, "ab") as log:
-            self.process = subprocess.Popen([WINE_EXEC, EXE], env=env, cwd=self.cwd,
+            self.process = subprocess.Popen([WINE_EXEC, exe], env=env, cwd=self.cwd,
                                             stdout=log, stderr=subprocess.STDOUT,
                                             start_new_session=True)
         self.wait_for_start_up = wait_for_start_up
         try:
-            self.window = wait_until(self._find_window, "the window titled " + TITLE)
+            self.window = wait_until(self._find_window, "the window titled " + title)
             wait_until(self._painted, "the window to be drawn")
         except AssertionError as error:
             raise AssertionError(str(error) + self._what_the_program_said()) from None
@@ -267,7 +271,8 @@ class Program:
                 said = log.read()[-600:].decode("utf-8", "replace").strip()
             raise AssertionError("the program ended before its window appeared (exit code %s): %r"
                                  % (self.process.returncode, said))
-        out = self._xdotool("search", "--onlyvisible", "--name", "^" + TITLE.replace(".", "\\.") + "$").stdout.split()
+        out = self._xdotool("search", "--onlyvisible", "--name",
+                            "^" + self.title.replace(".", "\\.") + "$").stdout.split()
         return out[0] if out else None
 
     def _locate_client(self):

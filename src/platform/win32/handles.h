@@ -58,6 +58,8 @@ struct HandleCloser {
 
 using UniqueFont = Unique<HFONT, GdiObjectDeleter>;
 using UniqueBrush = Unique<HBRUSH, GdiObjectDeleter>;
+using UniquePen = Unique<HPEN, GdiObjectDeleter>;
+using UniqueBitmap = Unique<HBITMAP, GdiObjectDeleter>;
 using UniqueWindow = Unique<HWND, WindowDeleter>;
 using UniqueFile = Unique<HANDLE, HandleCloser, InvalidIsEmpty>;
 

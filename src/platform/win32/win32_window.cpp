@@ -13,7 +13,6 @@ namespace tarvel::win32 {
 namespace {
 
 constexpr wchar_t kClassName[] = L"TarvelSwMainWindow";
-constexpr wchar_t kTitle[] = L"Tarvel SW v. 1.0.2";
 constexpr DWORD kWindowStyle =
     WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_CLIPCHILDREN;
 // Child window ids start above the dialog-box ids (IDOK, IDCANCEL, ...).
@@ -101,7 +100,8 @@ Screen primaryScreen() {
 
 }  // namespace
 
-Win32Window::Win32Window(HINSTANCE instance) : instance_(instance) {}
+Win32Window::Win32Window(HINSTANCE instance, std::wstring title)
+    : instance_(instance), title_(std::move(title)) {}
 
 Win32Window::~Win32Window() {
     // Controls go with their parent; the fonts and brushes outlive both, and the class, whose
@@ -123,7 +123,7 @@ std::string Win32Window::create() {
     if (!registerClass()) return failure("класс окна не зарегистрирован");
 
     const Rect& at = placement.window;
-    HWND hwnd = CreateWindowExW(0, kClassName, kTitle, kWindowStyle, at.x, at.y, at.width,
+    HWND hwnd = CreateWindowExW(0, kClassName, title_.c_str(), kWindowStyle, at.x, at.y, at.width,
                                 at.height, nullptr, nullptr, instance_, this);
     if (!hwnd) return failure("главное окно не создано");
     window_.reset(hwnd);
@@ -267,7 +267,8 @@ void Win32Window::setBackColour(ControlId id, Rgb colour) {
 }
 
 void Win32Window::showMessage(std::string_view text) {
-    if (MessageBoxW(window_.get(), widen(text).c_str(), kTitle, MB_OK | MB_ICONWARNING) != 0)
+    if (MessageBoxW(window_.get(), widen(text).c_str(), title_.c_str(), MB_OK | MB_ICONWARNING) !=
+        0)
         return;
     // No box could be shown (no desktop to show it on): standard error, where one was given,
     // still says it.

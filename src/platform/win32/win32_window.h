@@ -7,6 +7,7 @@
 #include <array>
 #include <deque>
 #include <optional>
+#include <string>
 
 #include "platform/win32/fonts.h"
 #include "platform/win32/handles.h"
@@ -18,7 +19,10 @@ namespace tarvel::win32 {
 
 class Win32Window final : public Window {
   public:
-    explicit Win32Window(HINSTANCE instance);
+    // The operator program's window is titled with its name and version; the practice program's
+    // says it is not the machine.
+    static constexpr const wchar_t* kTitle = L"Tarvel SW v. 1.0.2";
+    explicit Win32Window(HINSTANCE instance, std::wstring title = kTitle);
     ~Win32Window() override;
     Win32Window(const Win32Window&) = delete;
     Win32Window& operator=(const Win32Window&) = delete;
@@ -38,6 +42,8 @@ class Win32Window final : public Window {
 
     // The main window, once created (null before); file dialogs are owned by it.
     const HWND& handle() const { return hwnd_; }
+    // The factor of the whole layout on this screen, once created.
+    double scale() const { return scale_; }
 
   private:
     static LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
@@ -61,6 +67,7 @@ class Win32Window final : public Window {
     void paintProgress(bool all);
 
     HINSTANCE instance_;
+    std::wstring title_;
     bool classRegistered_ = false;
     UniqueWindow window_;
     HWND hwnd_ = nullptr;
