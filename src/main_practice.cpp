@@ -16,7 +16,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     tarvel::win32::Win32Power power;
     tarvel::practice::PracticePort port(clock);
     // Nobody is to take it for the machine.
-    tarvel::win32::Win32Window window(instance, L"Tarvel SW v. 1.0.2 — тренажёр");
+    tarvel::win32::Win32Window window(instance, L"Tarvel SW v. 1.0.2 — тренажёр",
+                                      tarvel::practice::kPictureWidth);
     tarvel::win32::Win32Files files;
     tarvel::win32::Win32FileDialogs dialogs(window.handle());
     tarvel::App app(window, port, clock, power, files, dialogs);

@@ -13,6 +13,7 @@ TEST(WindowScale, FactorAndPlacementOverScreens) {
         Screen screen;  // dpi, work area, frame width and height
         double scale;
         Rect window;
+        int roomBeside = 0;  // units kept for the practice program's machine window
     } cases[] = {
         {"96 DPI, room to spare: as drawn",
          {96, {0, 0, 1600, 1000}, 6, 29},
@@ -40,9 +41,29 @@ TEST(WindowScale, FactorAndPlacementOverScreens) {
          {96, {10, 20, 400, 300}, 6, 29},
          0.5,
          {10, 20, 646, 413}},
+        {"with a window beside, 96 DPI on 1920 x 1080: both as drawn, the pair centred",
+         {96, {0, 0, 1920, 1040}, 6, 29},
+         1.0,
+         {104, 121, 1286, 797},
+         420},
+        {"with a window beside, 144 DPI on 1920 x 1080: both smaller, side by side",
+         {144, {0, 0, 1920, 1040}, 8, 36},
+         860.0 / 768,
+         {0, 72, 1441, 896},
+         420},
+        {"with a window beside, 96 DPI on 1366 x 768",
+         {96, {0, 0, 1366, 728}, 6, 29},
+         611.0 / 768,
+         {1, 44, 1024, 640},
+         420},
+        {"with a window beside, on 1024 x 768: too small for both, placed as if alone",
+         {96, {0, 0, 1024, 728}, 6, 29},
+         610.0 / 768,
+         {0, 44, 1023, 639},
+         420},
     };
     for (const auto& c : cases) {
-        const WindowPlacement p = placeMainWindow(c.screen);
+        const WindowPlacement p = placeMainWindow(c.screen, c.roomBeside);
         EXPECT_NEAR(p.scale, c.scale, 1e-9) << c.name;
         EXPECT_EQ(scaledLength(kClientHeight, p.scale), static_cast<int>(p.scale * 768))
             << c.name << ": a whole client height";
@@ -56,6 +77,13 @@ TEST(WindowScale, FactorAndPlacementOverScreens) {
             EXPECT_GE(p.window.y, w.y) << c.name;
             EXPECT_LE(p.window.x + p.window.width, w.x + w.width) << c.name;
             EXPECT_LE(p.window.y + p.window.height, w.y + w.height) << c.name;
+            const WindowPlacement alone = placeMainWindow(c.screen);
+            if (c.roomBeside > 0 && (p.scale != alone.scale || p.window.x != alone.window.x)) {
+                EXPECT_LE(p.window.x + p.window.width + scaledLength(c.roomBeside, p.scale) +
+                              c.screen.frameWidth,
+                          w.x + w.width)
+                    << c.name << ": the window beside";
+            }
         }
     }
 }

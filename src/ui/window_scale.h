@@ -24,8 +24,11 @@ struct WindowPlacement {
     Rect window;       // the outer rectangle, on the work area
 };
 
-// Centred on the work area, as large as the DPI asks and the work area allows.
-WindowPlacement placeMainWindow(const Screen& screen);
+// Centred on the work area, as large as the DPI asks and the work area allows. With
+// `roomBeside` units for a second window of the same frame at its right, at the same scale,
+// the pair is made to fit and is centred instead, unless that would leave the captions too small
+// to read: then the window is placed as if alone, and the second one has to lie over it.
+WindowPlacement placeMainWindow(const Screen& screen, int roomBeside = 0);
 
 // A rectangle of the table at a scale: its edges are scaled, so neighbours stay neighbours.
 Rect scaled(const Rect& r, double scale);

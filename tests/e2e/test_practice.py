@@ -33,9 +33,11 @@ class MachineWindow:
         self.y = geometry["Y"] + geometry["HEIGHT"] - border - round(768 * program.scale)
         self.scale = program.scale
 
+    def area(self):
+        return self.x, self.y, round(420 * self.scale), round(768 * self.scale)
+
     def crop(self, shot):
-        w, h = round(420 * self.scale), round(768 * self.scale)
-        return shot.region(self.x, self.y, w, h)
+        return shot.region(*self.area())
 
     def queued(self, shot):
         """How many cells of the queue bar show a move the controller holds."""
@@ -58,6 +60,8 @@ class PracticeTest(ProgramTest):
         program = self.start(exe=PRACTICE_EXE, title=PRACTICE_TITLE)
         self.machine = MachineWindow(program)
         program._locate_client()  # the pair sits side by side: the main window moved
+        self.assertLessEqual(program.frame_x + program.frame_w, self.machine.x,
+                             "the machine window lies over the main one")
         return program
 
     def wind_ready(self, program):
@@ -103,7 +107,7 @@ class PracticeTest(ProgramTest):
         seconds = time.monotonic() - clicked
         planned = self.planned_section_seconds()
         print("the machine moved %.2f s for a section the plan gives %.3f s" % (seconds, planned))
-        second.save(os.path.join(ARTIFACTS, "practice-winding.png"))
+        second.save(os.path.join(ARTIFACTS, "practice-winding.png"), self.machine.area())
         self.assertAlmostEqual(seconds, planned, delta=planned * 0.05)
 
     def test_after_stop_the_machine_runs_its_queue_out(self):

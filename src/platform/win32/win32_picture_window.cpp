@@ -89,8 +89,9 @@ RECT Win32PictureWindow::placement(int clientWidth, int clientHeight) const {
                      SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
         return {left + mainWidth, y, left + mainWidth + w, y + h};
     }
-    // A screen too narrow for both: at its left edge, over the parameter fields, which are typed
-    // before the machine moves, and not over the machine panel.
+    // A screen too narrow for both even with the main window made smaller for it (1024 px): at
+    // its left edge, over the parameter fields and the left of the bottom row, not over the
+    // machine panel. The operator may move it.
     return {work.left, y, work.left + w, y + h};
 }
 

@@ -100,8 +100,8 @@ Screen primaryScreen() {
 
 }  // namespace
 
-Win32Window::Win32Window(HINSTANCE instance, std::wstring title)
-    : instance_(instance), title_(std::move(title)) {}
+Win32Window::Win32Window(HINSTANCE instance, std::wstring title, int roomBeside)
+    : instance_(instance), title_(std::move(title)), roomBeside_(roomBeside) {}
 
 Win32Window::~Win32Window() {
     // Controls go with their parent; the fonts and brushes outlive both, and the class, whose
@@ -116,7 +116,7 @@ std::string Win32Window::create() {
                                 ICC_STANDARD_CLASSES | ICC_PROGRESS_CLASS | ICC_BAR_CLASSES};
     if (!InitCommonControlsEx(&common)) return failure("общие элементы управления не загружены");
     const Screen screen = primaryScreen();
-    const WindowPlacement placement = placeMainWindow(screen);
+    const WindowPlacement placement = placeMainWindow(screen, roomBeside_);
     scale_ = placement.scale;
     fonts_ = loadFonts(scale_, screen.dpi);
     panelBrush_.reset(CreateSolidBrush(toColorRef(colour::kPanel)));

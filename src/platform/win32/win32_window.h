@@ -20,9 +20,10 @@ namespace tarvel::win32 {
 class Win32Window final : public Window {
   public:
     // The operator program's window is titled with its name and version; the practice program's
-    // says it is not the machine.
+    // says it is not the machine, and keeps `roomBeside` units at its right for the machine
+    // window, where the screen has room for both.
     static constexpr const wchar_t* kTitle = L"Tarvel SW v. 1.0.2";
-    explicit Win32Window(HINSTANCE instance, std::wstring title = kTitle);
+    explicit Win32Window(HINSTANCE instance, std::wstring title = kTitle, int roomBeside = 0);
     ~Win32Window() override;
     Win32Window(const Win32Window&) = delete;
     Win32Window& operator=(const Win32Window&) = delete;
@@ -68,6 +69,7 @@ class Win32Window final : public Window {
 
     HINSTANCE instance_;
     std::wstring title_;
+    int roomBeside_;
     bool classRegistered_ = false;
     UniqueWindow window_;
     HWND hwnd_ = nullptr;
