@@ -94,7 +94,7 @@ void endView(const controller::MachineState& m, const CoreSizes& core, Picture& 
         std::clamp(kCoreRadius + m.declared.z * mm, kCoreRadius - depth - 10, kCoreRadius + 35);
     p.shapes.push_back(line(kEndX, kEndY - tip - 20, kEndX, kEndY - tip, kGuide, 5));
     p.shapes.push_back(circle(kEndX, kEndY - tip, 5, kGuide, true));
-    p.shapes.push_back(text(20, 392, "синий: направитель, красный: паз 1", 9));
+    p.shapes.push_back(text(20, 392, "синий: проводоводитель, красный: паз 1", 9));
     if (!core.fromFields)
         p.shapes.push_back(
             text(kEndX, 378, "размеры не заданы: магнитопровод для примера", 9, false, true));
@@ -119,6 +119,7 @@ void sideView(const controller::MachineState& m, const CoreSizes& core, Picture&
                             Z(low), kCommutator, 4));
     p.shapes.push_back(line(X(y), Z(high), X(y), Z(z), kGuide, 5));
     p.shapes.push_back(circle(X(y), Z(z), 5, kGuide, true));
+    p.shapes.push_back(text(20, 574, "синий: проводоводитель, оранжевый: коллектор", 9));
 }
 
 void numbersAndQueue(const controller::MachineState& m, Picture& p) {

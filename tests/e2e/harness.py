@@ -205,9 +205,12 @@ class Screenshot:
     def region(self, x, y, w, h):
         return [self.pixel(x + i, y + j) for j in range(h) for i in range(w)]
 
-    def save(self, path):
+    def save(self, path, region=None):
+        """The whole screen, or `region` (x, y, w, h) of it, as an image file."""
         os.makedirs(os.path.dirname(path), exist_ok=True)
-        subprocess.run(["convert", "ppm:-", path], input=self.ppm, check=True)
+        crop = ["-crop", "%dx%d+%d+%d" % (region[2], region[3], region[0], region[1]),
+                "+repage"] if region else []
+        subprocess.run(["convert", "ppm:-", *crop, path], input=self.ppm, check=True)
 
 
 class Program:
@@ -304,6 +307,7 @@ class Program:
         self.client_x, self.client_y = info["client"]
         self.client_w, self.client_h = info["clientSize"]
         self.frame_x, self.frame_y, self.frame_w, self.frame_h = info["frame"]
+        self.border = (self.frame_w - self.client_w) // 2
         self.scale = self.client_h / CLIENT_H  # the program keeps the height whole
         return self.client_w > 0
 
