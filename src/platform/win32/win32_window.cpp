@@ -267,8 +267,9 @@ void Win32Window::setBackColour(ControlId id, Rgb colour) {
 }
 
 void Win32Window::showMessage(std::string_view text) {
-    if (MessageBoxW(window_.get(), widen(text).c_str(), title_.c_str(), MB_OK | MB_ICONWARNING) !=
-        0)
+    // A box that could not be shown answers 0; -1, what a dialog that could not be made answers,
+    // is taken for the same.
+    if (MessageBoxW(window_.get(), widen(text).c_str(), title_.c_str(), MB_OK | MB_ICONWARNING) > 0)
         return;
     // No box could be shown (no desktop to show it on): standard error, where one was given,
     // still says it.
