@@ -131,9 +131,59 @@ class Display:
                                        self.START_SECONDS)
                 number += chunk
         self.name = ":" + number.decode().strip()
+        self.desktop = None
+        try:
+            self.desktop = hold_desktop(self.name)
+        except Exception:
+            stop(self.process)
+            raise
 
     def close(self):
+        if self.desktop:
+            stop_desktop(self.desktop)
         stop(self.process)
+
+
+def hold_desktop(display, tries=3):
+    """Starts the Wine session on `display` with a working desktop, held until stop_desktop
+    (window-probe --hold says why). A session whose desktop failed to start is ended and begun
+    again."""
+    env = dict(os.environ, DISPLAY=display, WINEDEBUG="-all")
+    said = ""
+    for _ in range(tries):
+        holder = subprocess.Popen([WINE_EXEC, PROBE, "--hold"], env=env, stdin=subprocess.PIPE,
+                                  stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+        said = _first_line(holder.stdout, seconds=60)
+        if said == b"ready":
+            return holder
+        stop_desktop(holder)
+        end_wine_session()
+    raise RuntimeError("the Wine desktop did not start in %d tries: %r" % (tries, said))
+
+
+def _first_line(pipe, seconds):
+    line, end = b"", time.monotonic() + seconds
+    while not line.endswith(b"\n"):
+        ready, _, _ = select.select([pipe], [], [], max(0.0, end - time.monotonic()))
+        chunk = os.read(pipe.fileno(), 1) if ready else b""
+        if not chunk:
+            break
+        line += chunk
+    return line.strip()
+
+
+def stop_desktop(holder):
+    """Lets the holder of the desktop end (its standard input closes), by force if it does not."""
+    if holder.stdin and not holder.stdin.closed:
+        try:
+            holder.stdin.close()
+        except BrokenPipeError:
+            pass
+    try:
+        holder.wait(timeout=5)
+    except subprocess.TimeoutExpired:
+        stop(holder)
+    holder.stdout.close()
 
 
 class Simulator:

@@ -8,6 +8,9 @@
 // It runs as a process of its own, so texts are asked for with WM_GETTEXT (GetWindowText does
 // not ask another process's edit controls), each with a time-out so a busy program cannot hold
 // the probe.
+//
+// `window-probe --hold` instead keeps the Wine session's desktop up for the tests (see
+// holdDesktop).
 #include <windows.h>
 
 #include <commctrl.h>
@@ -142,9 +145,45 @@ std::string focusJson(HWND main) {
     return std::to_string(GetDlgCtrlID(info.hwndFocus) - kChildIdBase);
 }
 
+// Ends the message loop of `thread` when the harness closes our standard input.
+DWORD WINAPI quitAtEndOfInput(void* thread) {
+    char buffer[64];
+    DWORD read = 0;
+    while (ReadFile(GetStdHandle(STD_INPUT_HANDLE), buffer, sizeof buffer, &read, nullptr) && read)
+        continue;
+    PostThreadMessageW(static_cast<DWORD>(reinterpret_cast<UINT_PTR>(thread)), WM_QUIT, 0, 0);
+    return 0;
+}
+
+// The first window of a fresh Wine session starts its desktop (explorer.exe). On a busy machine
+// that start can fail and leave the first program with a desktop that is not there: its window
+// cannot be created ("Invalid window handle"). The harness therefore starts the session with
+// this: a hidden top-level window proves the desktop works ("ready"; else exit code 3), and,
+// while it lives, the desktop outlives every program the test starts and ends.
+int holdDesktop() {
+    HWND window = CreateWindowExW(0, L"Static", L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
+                                  GetModuleHandleW(nullptr), nullptr);
+    if (!window) {
+        std::printf("no desktop (error %lu)\n", GetLastError());
+        return 3;
+    }
+    std::puts("ready");
+    std::fflush(stdout);
+    const auto self = reinterpret_cast<void*>(static_cast<UINT_PTR>(GetCurrentThreadId()));
+    HANDLE reader = CreateThread(nullptr, 0, quitAtEndOfInput, self, 0, nullptr);
+    MSG message;
+    // Messages are answered, so that nobody who broadcasts to every window waits on us.
+    while (GetMessageW(&message, nullptr, 0, 0) > 0)
+        DispatchMessageW(&message);
+    DestroyWindow(window);
+    if (reader) CloseHandle(reader);
+    return 0;
+}
+
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
+    if (argc > 1 && std::string(argv[1]) == "--hold") return holdDesktop();
     // Rectangles as the program sees them, not mapped to 96 DPI for an unaware reader.
     SetProcessDPIAware();
     HWND main = FindWindowW(kMainClass, nullptr);
