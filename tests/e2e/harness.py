@@ -139,8 +139,11 @@ class Display:
             raise
 
     def close(self):
+        """Ends the display and the Wine session held on it: that session's desktop would be
+        dead to every later program."""
         if self.desktop:
             stop_desktop(self.desktop)
+            end_wine_session()
         stop(self.process)
 
 
