@@ -125,17 +125,17 @@ constexpr const char* kColumnCaptions[kSections] = {"С 1", "С 2", "С 3", "С 
 
 using Table = std::array<ControlSpec, kControlCount>;
 
-void put(Table& t, Named control, ControlSpec spec, unsigned groups = 0) {
+void put(Table& t, Named control, ControlSpec description, unsigned groups = 0) {
     ControlSpec& row = t.at(static_cast<std::size_t>(control.id));
     const int fills = row.fills;
-    row = spec;
+    row = description;
     row.name = control.name;
     row.groups |= groups;
     row.fills = fills + 1;
 }
 
-ControlSpec spec(ControlKind kind, Rect r, const char* caption, int font, std::optional<Rgb> front,
-                 std::optional<Rgb> back, Align align) {
+ControlSpec describe(ControlKind kind, Rect r, const char* caption, int font,
+                     std::optional<Rgb> front, std::optional<Rgb> back, Align align) {
     ControlSpec s;
     s.kind = kind;
     s.rect = r;
@@ -149,20 +149,20 @@ ControlSpec spec(ControlKind kind, Rect r, const char* caption, int font, std::o
 
 ControlSpec label(Rect r, const char* text, int font, std::optional<Rgb> front,
                   std::optional<Rgb> back, Align align = Align::Left) {
-    return spec(ControlKind::Label, r, text, font, front, back, align);
+    return describe(ControlKind::Label, r, text, font, front, back, align);
 }
 
 ControlSpec button(Rect r, const char* caption, int font, Align align = Align::Centre) {
-    return spec(ControlKind::Button, r, caption, font, std::nullopt, std::nullopt, align);
+    return describe(ControlKind::Button, r, caption, font, std::nullopt, std::nullopt, align);
 }
 
 ControlSpec plain(ControlKind kind, Rect r, int font = kDefaultFont) {
-    return spec(kind, r, "", font, std::nullopt, std::nullopt, Align::Left);
+    return describe(kind, r, "", font, std::nullopt, std::nullopt, Align::Left);
 }
 
 ControlSpec trackbar(Rect r) {
-    return spec(ControlKind::Trackbar, r, "", kDefaultFont, std::nullopt, colour::kPanel,
-                Align::Left);
+    return describe(ControlKind::Trackbar, r, "", kDefaultFont, std::nullopt, colour::kPanel,
+                    Align::Left);
 }
 
 void placeParameterPanel(Table& t) {
@@ -172,8 +172,8 @@ void placeParameterPanel(Table& t) {
             label({10, row.y, 500, 26}, row.text, kFont0, kLabelText,
                   row.dark ? kDarkRow : kLightRow));
         put(t, row.field,
-            spec(row.kind, {512, row.y, 104, 26}, row.initial, kFont0, std::nullopt, std::nullopt,
-                 Align::Left),
+            describe(row.kind, {512, row.y, 104, 26}, row.initial, kFont0, std::nullopt,
+                     std::nullopt, Align::Left),
             group::kFocusEdit);
     }
     for (int r = 0; r < kSectionRows; ++r) {
