@@ -119,18 +119,12 @@ class Display:
              *options],
             pass_fds=(write_fd,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         os.close(write_fd)
-        number = b""
-        end = time.monotonic() + self.START_SECONDS
         with os.fdopen(read_fd, "rb", buffering=0) as pipe:
-            while not number.endswith(b"\n"):
-                ready, _, _ = select.select([pipe], [], [], max(0.0, end - time.monotonic()))
-                chunk = pipe.read(1) if ready else b""
-                if not chunk:
-                    stop(self.process)
-                    raise RuntimeError("Xvfb did not tell its display within %d s" %
-                                       self.START_SECONDS)
-                number += chunk
-        self.name = ":" + number.decode().strip()
+            number = first_line(pipe, self.START_SECONDS)
+        if number is None:
+            stop(self.process)
+            raise RuntimeError("Xvfb did not tell its display within %d s" % self.START_SECONDS)
+        self.name = ":" + number.decode()
         self.desktop = None
         try:
             self.desktop = hold_desktop(self.name)
@@ -152,11 +146,11 @@ def hold_desktop(display, tries=3):
     (window-probe --hold says why). A session whose desktop failed to start is ended and begun
     again."""
     env = dict(os.environ, DISPLAY=display, WINEDEBUG="-all")
-    said = ""
+    said = None
     for _ in range(tries):
         holder = subprocess.Popen([WINE_EXEC, PROBE, "--hold"], env=env, stdin=subprocess.PIPE,
                                   stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
-        said = _first_line(holder.stdout, seconds=60)
+        said = first_line(holder.stdout, seconds=60)
         if said == b"ready":
             return holder
         stop_desktop(holder)
@@ -164,13 +158,15 @@ def hold_desktop(display, tries=3):
     raise RuntimeError("the Wine desktop did not start in %d tries: %r" % (tries, said))
 
 
-def _first_line(pipe, seconds):
+def first_line(pipe, seconds):
+    """The first line a helper writes to `pipe`, without its white space; None when the helper
+    ends or `seconds` pass before the line is whole."""
     line, end = b"", time.monotonic() + seconds
     while not line.endswith(b"\n"):
         ready, _, _ = select.select([pipe], [], [], max(0.0, end - time.monotonic()))
         chunk = os.read(pipe.fileno(), 1) if ready else b""
         if not chunk:
-            break
+            return None
         line += chunk
     return line.strip()
 
