@@ -63,6 +63,34 @@ using UniqueBitmap = Unique<HBITMAP, GdiObjectDeleter>;
 using UniqueWindow = Unique<HWND, WindowDeleter>;
 using UniqueFile = Unique<HANDLE, HandleCloser, InvalidIsEmpty>;
 
+// A window class of ours, registered while this lives. The name must outlive it.
+class RegisteredClass {
+  public:
+    RegisteredClass() = default;
+    explicit RegisteredClass(const WNDCLASSEXW& wc)
+        : instance_(wc.hInstance), name_(RegisterClassExW(&wc) ? wc.lpszClassName : nullptr) {}
+    RegisteredClass(const RegisteredClass&) = delete;
+    RegisteredClass& operator=(const RegisteredClass&) = delete;
+    RegisteredClass& operator=(RegisteredClass&& other) noexcept {
+        if (this != &other) {
+            unregister();
+            instance_ = other.instance_;
+            name_ = std::exchange(other.name_, nullptr);
+        }
+        return *this;
+    }
+    ~RegisteredClass() { unregister(); }
+    explicit operator bool() const { return name_ != nullptr; }
+
+  private:
+    void unregister() {
+        if (name_) UnregisterClassW(std::exchange(name_, nullptr), instance_);
+    }
+
+    HINSTANCE instance_ = nullptr;
+    const wchar_t* name_ = nullptr;
+};
+
 // The screen's device context, for measuring fonts.
 class ScreenDc {
   public:

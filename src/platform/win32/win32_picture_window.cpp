@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "platform/win32/owned_window_proc.h"
 #include "platform/win32/text.h"
 #include "ui/window_scale.h"
 
@@ -44,19 +45,19 @@ Win32PictureWindow::Win32PictureWindow(HINSTANCE instance, const Win32Window& ma
     : instance_(instance), main_(main) {}
 
 Win32PictureWindow::~Win32PictureWindow() {
+    // The window goes while its painter and fonts are still there; the class after it.
     window_.reset();
-    if (classRegistered_) UnregisterClassW(kClassName, instance_);
 }
 
 bool Win32PictureWindow::open(std::string_view title, int width, int height) {
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = windowProc;
+    wc.lpfnWndProc = ownedWindowProc<Win32PictureWindow>;
     wc.hInstance = instance_;
     wc.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
     wc.lpszClassName = kClassName;
-    classRegistered_ = RegisterClassExW(&wc) != 0;
-    if (!classRegistered_) return false;
+    class_ = RegisteredClass(wc);
+    if (!class_) return false;
     const double scale = main_.scale();
     const RECT at = placement(static_cast<int>(std::lround(width * scale)),
                               static_cast<int>(std::lround(height * scale)));
@@ -103,18 +104,6 @@ void Win32PictureWindow::animate(int perSecond) {
         return;
     }
     SetTimer(window_.get(), kFrameTimer, static_cast<UINT>(1000 / perSecond), nullptr);
-}
-
-LRESULT CALLBACK Win32PictureWindow::windowProc(HWND hwnd, UINT message, WPARAM wParam,
-                                                LPARAM lParam) {
-    if (message == WM_NCCREATE) {
-        auto* self = static_cast<Win32PictureWindow*>(
-            reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    }
-    auto* self = reinterpret_cast<Win32PictureWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-    if (self && self->window_.get() == hwnd) return self->handle(message, wParam, lParam);
-    return DefWindowProcW(hwnd, message, wParam, lParam);
 }
 
 LRESULT Win32PictureWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {

@@ -31,7 +31,8 @@ class Win32PictureWindow final : public PictureWindow {
     double lastPaintMs() const { return lastPaintMs_; }
 
   private:
-    static LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    template <typename Owner>
+    friend LRESULT CALLBACK ownedWindowProc(HWND, UINT, WPARAM, LPARAM);
     LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
     void paint();
     void draw(HDC dc, const Picture& picture);
@@ -43,7 +44,7 @@ class Win32PictureWindow final : public PictureWindow {
 
     HINSTANCE instance_;
     const Win32Window& main_;
-    bool classRegistered_ = false;
+    RegisteredClass class_;
     UniqueWindow window_;
     std::function<Picture()> painter_;
     int framesPerSecond_ = 0;

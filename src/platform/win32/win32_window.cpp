@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "platform/serial.h"
+#include "platform/win32/owned_window_proc.h"
 #include "platform/win32/text.h"
 #include "platform/win32/win32_clock.h"
 
@@ -104,11 +105,9 @@ Win32Window::Win32Window(HINSTANCE instance, std::wstring title, int roomBeside)
     : instance_(instance), title_(std::move(title)), roomBeside_(roomBeside) {}
 
 Win32Window::~Win32Window() {
-    // Controls go with their parent; the fonts and brushes outlive both, and the class, whose
-    // background brush is ours, goes with them.
+    // Controls go with their parent; the class goes after it, and the fonts and brushes last.
     hwnd_ = nullptr;
     window_.reset();
-    if (classRegistered_) UnregisterClassW(kClassName, instance_);
 }
 
 std::string Win32Window::create() {
@@ -144,7 +143,7 @@ std::string Win32Window::create() {
 bool Win32Window::registerClass() {
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = windowProc;
+    wc.lpfnWndProc = ownedWindowProc<Win32Window>;
     wc.hInstance = instance_;
     wc.hIcon = static_cast<HICON>(
         LoadImageW(instance_, MAKEINTRESOURCEW(1), IMAGE_ICON, 0, 0, LR_DEFAULTSIZE | LR_SHARED));
@@ -154,8 +153,8 @@ bool Win32Window::registerClass() {
     wc.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
     wc.hbrBackground = panelBrush_.get();
     wc.lpszClassName = kClassName;
-    classRegistered_ = RegisterClassExW(&wc) != 0;
-    return classRegistered_;
+    class_ = RegisteredClass(wc);
+    return static_cast<bool>(class_);
 }
 
 std::string Win32Window::failure(const std::string& what) const {
@@ -355,17 +354,6 @@ std::optional<ControlId> Win32Window::idOf(HWND hwnd) const {
 
 bool Win32Window::belongsToWindow(HWND hwnd) const {
     return hwnd == window_.get() || (hwnd && IsChild(window_.get(), hwnd));
-}
-
-LRESULT CALLBACK Win32Window::windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCCREATE) {
-        auto* self =
-            static_cast<Win32Window*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    }
-    auto* self = reinterpret_cast<Win32Window*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-    if (self && self->window_.get() == hwnd) return self->handle(message, wParam, lParam);
-    return DefWindowProcW(hwnd, message, wParam, lParam);
 }
 
 LRESULT Win32Window::handle(UINT message, WPARAM wParam, LPARAM lParam) {

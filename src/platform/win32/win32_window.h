@@ -47,7 +47,8 @@ class Win32Window final : public Window {
     double scale() const { return scale_; }
 
   private:
-    static LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    template <typename Owner>
+    friend LRESULT CALLBACK ownedWindowProc(HWND, UINT, WPARAM, LPARAM);
     LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
     bool registerClass();
     // What create() says when a step failed: the step and the system's reason.
@@ -70,13 +71,14 @@ class Win32Window final : public Window {
     HINSTANCE instance_;
     std::wstring title_;
     int roomBeside_;
-    bool classRegistered_ = false;
     UniqueWindow window_;
     HWND hwnd_ = nullptr;
     std::array<HWND, kControlCount> controls_{};
     double scale_ = 1;  // of the whole layout, for this screen
     FontSet fonts_;
     UniqueBrush panelBrush_;
+    // Unregistered before the brush it paints with is deleted.
+    RegisteredClass class_;
     std::array<std::optional<Rgb>, kControlCount> front_{};
     std::array<std::optional<Rgb>, kControlCount> back_{};
     std::array<UniqueBrush, kControlCount> backBrushes_{};
