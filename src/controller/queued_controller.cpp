@@ -53,7 +53,8 @@ std::string queuedControllerStartUpText() {
 
 void QueuedController::reset(long long nowUs) {
     finishMoves(nowUs);
-    if (!moves_.empty()) host_.log(nowUs, "REST");
+    if (!moves_.empty())
+        logRest(nowUs, state(nowUs).travelled, moves_.front().effect.declaredOffset);
     machine_ = {};
     moves_.clear();
     stoppedAt_.reset();
@@ -153,20 +154,21 @@ bool QueuedController::release(Held& held, long long nowUs) {
 void QueuedController::finishMoves(long long nowUs) {
     while (!moves_.empty() && moves_.front().endUs <= std::min(nowUs, motorsOffUs_)) {
         const long long end = moves_.front().endUs;
+        const motion::Effect last = moves_.front().effect;
         moves_.pop_front();
         host_.log(end, "DONE");
-        if (moves_.empty()) host_.log(end, "REST");
+        if (moves_.empty()) logRest(end, last.to, last.declaredOffset);
     }
     if (nowUs < motorsOffUs_) return;
     // The motors are off: whatever was still to be carried out stays where it is.
     if (!moves_.empty()) {
-        host_.log(motorsOffUs_, "REST");
         const Move& cut = moves_.front();
         MachineState stopped;
         stopped.travelled = travelledAt(cut, motorsOffUs_);
         for (motion::Axis a : {motion::Axis::Y, motion::Axis::Z, motion::Axis::E})
             stopped.declared[a] = stopped.travelled[a] + cut.effect.declaredOffset[a];
         stoppedAt_ = stopped;
+        logRest(motorsOffUs_, stopped.travelled, cut.effect.declaredOffset);
     }
     moves_.clear();
     lastEndUs_ = std::min(lastEndUs_, motorsOffUs_);
@@ -208,6 +210,15 @@ MachineState QueuedController::state(long long nowUs) const {
     for (motion::Axis a : {motion::Axis::Y, motion::Axis::Z, motion::Axis::E})
         s.declared[a] = s.travelled[a] + current.effect.declaredOffset[a];
     return s;
+}
+
+// Where the machine has come to rest, in the coordinates the program declared.
+void QueuedController::logRest(long long atUs, const motion::Axes& travelled,
+                               const motion::Axes& offset) {
+    char text[96];
+    std::snprintf(text, sizeof text, "REST Y%.3f Z%.3f E%.3f", travelled.y + offset.y,
+                  travelled.z + offset.z, travelled.e + offset.e);
+    host_.log(atUs, text);
 }
 
 void QueuedController::answer(long long nowUs) {

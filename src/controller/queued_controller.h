@@ -82,6 +82,7 @@ class QueuedController {
     void queueMove(const motion::Effect& effect, long long receivedUs);
     // Where a move has taken the machine `nowUs`; `stoppedAt` holds it once the motors are off.
     static motion::Axes travelledAt(const Move& move, long long nowUs);
+    void logRest(long long atUs, const motion::Axes& travelled, const motion::Axes& offset);
     void answer(long long nowUs);
     void reportPosition();
     void halt(long long nowUs);
