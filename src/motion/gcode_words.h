@@ -4,6 +4,7 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <optional>
 #include <string_view>
 
@@ -12,12 +13,19 @@ namespace tarvel::motion {
 struct GcodeLine {
     char letter = 0;  // 'G' or 'M'; 0 when the line holds no command
     int number = -1;
-    std::array<bool, 26> seen{};                    // by letter, with or without a number
-    std::array<std::optional<double>, 26> value{};  // by letter, when a finite number followed
+    // By letter, a bit each: the letters seen with or without a number, and those a finite
+    // number followed (its value in `values`). Every line the program sends is read, so kept
+    // small.
+    std::uint32_t seen = 0;
+    std::uint32_t numbered = 0;
+    std::array<double, 26> values{};
 
     bool is(char l, int n) const { return letter == l && number == n; }
-    bool has(char l) const { return seen[static_cast<std::size_t>(l - 'A')]; }
-    std::optional<double> word(char l) const { return value[static_cast<std::size_t>(l - 'A')]; }
+    bool has(char l) const { return (seen >> (l - 'A')) & 1u; }
+    std::optional<double> word(char l) const {
+        if (!((numbered >> (l - 'A')) & 1u)) return std::nullopt;
+        return values[static_cast<std::size_t>(l - 'A')];
+    }
 };
 
 // Reads one line: letters in either case, spaces anywhere between words, a number after a
