@@ -74,8 +74,9 @@ TEST_F(PracticeTest, TheControllerInsideIsFoundAsCom1AndAnOpeningResetsIt) {
     EXPECT_EQ(window.text(ctl::kStatus), "Подключен");
 }
 
-// A section of 10 turns at speed 8 keeps the machine moving for the plan's time of it: the
-// program is done some fifteen moves earlier.
+// A section of 10 turns at speed 8 keeps the machine moving for the plan's time of it: the machine
+// never waits for the program, and the program is never more than the look-ahead and the move
+// it has just sent ahead of it, so СТОП leaves the machine little to do.
 TEST_F(PracticeTest, TheMachineKeepsThePaceOfThePlan) {
     for (const auto& [id, text] : kWorkedExample)
         window.setText(id, text);
@@ -86,14 +87,15 @@ TEST_F(PracticeTest, TheMachineKeepsThePaceOfThePlan) {
     press(ctl::kSection1);
     const std::int64_t programDone = clock.now;
     EXPECT_TRUE(port.machine().moving);
-    EXPECT_EQ(port.machine().queuedMoves, 15u);
-    const double machineSeconds = static_cast<double>(untilAtRest() - start) / 1000;
+    EXPECT_LE(port.machine().queuedMoves, 3u);
+    const std::int64_t machineDone = untilAtRest();
+    const double machineSeconds = static_cast<double>(machineDone - start) / 1000;
 
     const plan::Plan plan = plan::planWork(profileText(app.views()), {});
     ASSERT_TRUE(plan.messages.empty());
     const double planned = plan.steps.at(1).seconds;  // slot 1, section 1
-    EXPECT_NEAR(machineSeconds, planned, planned * 0.05);
-    EXPECT_LT(static_cast<double>(programDone - start) / 1000, planned - 1);
+    EXPECT_NEAR(machineSeconds, planned, planned * 0.02);
+    EXPECT_LT(machineDone - programDone, MachinePace::kLookAheadMs + 500);
 }
 
 TEST_F(PracticeTest, TheMachineWindowPaintsWhileTheMachineMovesAndShowsIt) {

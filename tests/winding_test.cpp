@@ -207,53 +207,29 @@ INSTANTIATE_TEST_SUITE_P(Cases, ParametersThatWouldSendTheMachineAwayAreRefused,
                          ::testing::ValuesIn(kParametersThatWouldSendTheMachineAwayAreRefusedCases),
                          testing::CaseName());
 
-struct AfterStopTheCycleEndsAtOnceAsIfItHadCountedThroughCase {
-    const char* name;
-    const char* turns;
-    int stopAfterLines;  // 0: no controller
-};
-
-const AfterStopTheCycleEndsAtOnceAsIfItHadCountedThroughCase
-    kAfterStopTheCycleEndsAtOnceAsIfItHadCountedThroughCases[] = {
-        {"СТОП in turn 1 of 3", "3", 10},
-        {"СТОП in turn 1 of 100000", "100000", 10},
-        {"no controller, 100000 turns", "100000", 0}};
-
-using AfterStopTheCycleEndsAtOnceAsIfItHadCountedThrough =
-    testing::Each<WindingTest, AfterStopTheCycleEndsAtOnceAsIfItHadCountedThroughCase>;
-
-TEST_P(AfterStopTheCycleEndsAtOnceAsIfItHadCountedThrough, EachCase) {
-    const AfterStopTheCycleEndsAtOnceAsIfItHadCountedThroughCase& c = GetParam();
+// No controller: the cycle takes its last state at once, as if it had counted through every turn.
+TEST_F(WindingTest, WithoutAControllerTheCycleEndsAtOnceAsIfItHadCountedThrough) {
     window.controls[ctl::kWindingSpeed].state = 5;
     setFields({{ctl::kSectionTurns1, "3"}});
     wind();  // every line sent: the state to be left
     const TrackedPosition full = app.position();
 
     window.controls[ctl::kWindingSpeed].state = 5;
-    setFields({{ctl::kSectionTurns1, c.turns}});
-    if (c.stopAfterLines == 0) app.link().close();
-    auto answer = dev().onWrite;
-    dev().onWrite = [&](MemoryDevice& d, const std::string& line) {
-        answer(d, line);
-        if (static_cast<int>(d.written.size()) == c.stopAfterLines) window.click(ctl::kStop);
-    };
+    setFields({{ctl::kSectionTurns1, "100000"}});
+    app.link().close();
     port.isOpenQueries = 0;
     wind();
-    EXPECT_LT(port.isOpenQueries, 100) << c.name;  // no counting through the turns
-    EXPECT_EQ(app.position().height, full.height) << c.name;
-    EXPECT_EQ(app.position().length, full.length) << c.name;
-    EXPECT_EQ(app.position().rotation, full.rotation) << c.name;
-    EXPECT_EQ(app.speeds().feedE, 110000) << c.name;
-    EXPECT_EQ(app.speeds().feedYZ, 60000) << c.name;
-    EXPECT_EQ(app.layout().lastWoundSection, 1) << c.name;
-    EXPECT_EQ(window.state(ctl::kSectionProgress1), 100) << c.name;
-    EXPECT_EQ(window.state(ctl::kCycleProgress), 0) << c.name;
-    EXPECT_TRUE(window.enabled(ctl::kSection1 + 3)) << c.name;
+    EXPECT_LT(port.isOpenQueries, 100);  // no counting through the turns
+    EXPECT_EQ(app.position().height, full.height);
+    EXPECT_EQ(app.position().length, full.length);
+    EXPECT_EQ(app.position().rotation, full.rotation);
+    EXPECT_EQ(app.speeds().feedE, 110000);
+    EXPECT_EQ(app.speeds().feedYZ, 60000);
+    EXPECT_EQ(app.layout().lastWoundSection, 1);
+    EXPECT_EQ(window.state(ctl::kSectionProgress1), 100);
+    EXPECT_EQ(window.state(ctl::kCycleProgress), 0);
+    EXPECT_TRUE(window.enabled(ctl::kSection1 + 3));
 }
-INSTANTIATE_TEST_SUITE_P(
-    Cases, AfterStopTheCycleEndsAtOnceAsIfItHadCountedThrough,
-    ::testing::ValuesIn(kAfterStopTheCycleEndsAtOnceAsIfItHadCountedThroughCases),
-    testing::CaseName());
 
 // The key-down that the cycle's last wait took jogs after section 1, and is dropped after
 // section 2.
@@ -311,19 +287,6 @@ TEST_F(WindingTest, Staking) {
         setFields({{19, bars}});
         EXPECT_TRUE(stake().empty()) << bars;
     }
-
-    // СТОП at the first strike of 100000: at once where the last pass would leave it.
-    setFields({{ctl::kBarCount, "100000"}});
-    app.position() = {};
-    dev().onWrite = [&](MemoryDevice& d, const std::string&) {
-        d.arrive("ok\n");
-        if (d.written.size() == 3) window.click(ctl::kStop);
-    };
-    port.isOpenQueries = 0;
-    EXPECT_EQ(stake().size(), 3u);
-    EXPECT_LT(port.isOpenQueries, 100);
-    EXPECT_EQ(app.position().rotation, 360.0f);
-    EXPECT_EQ(app.position().height, 20.0f);
 }
 
 TEST_F(WindingTest, StartPosition) {

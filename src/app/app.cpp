@@ -81,7 +81,8 @@ void App::mainLoopPass() {
     power_.keepSystemAwake(false);
     const Event event = events_.next(keyPacer_.waitMs(kLoopWaitMs));
     if (keyPacer_.afterWait(event)) refreshReadout();
-    if (event.kind == EventKind::PortRemoved) link_.portRemoved(event.port);
+    if (event.kind == EventKind::PortRemoved && link_.portRemoved(event.port))
+        cycles_.dropContinuation();
     if (event.kind == EventKind::Control) {
         updateSectionLayout(window_, layout_);
         dispatchControl(*this, event);
@@ -98,7 +99,10 @@ void App::mainLoopPass() {
 // After the operation that found the controller gone has ended, so nothing it does at its end
 // enables a machine control again.
 void App::noticeLostConnection() {
-    if (const auto line = exchange_.takeLostLine()) link_.connectionLost(*line);
+    if (const auto line = exchange_.takeLostLine()) {
+        link_.connectionLost(*line);
+        cycles_.dropContinuation();
+    }
 }
 
 void App::refreshReadout() {

@@ -88,29 +88,36 @@ void focusLost(App& app, ControlId id) {
 
 // СТОП and ПАУЗА have no row: they act only inside the wait for an acknowledgement. The two
 // focus events of every field with focus editing follow these, from the control table.
+constexpr auto kDrops = Continuation::Dropped;
+
 constexpr Route kFixedRoutes[] = {
     {ctl::kPoles, ctl::kPoles, TextChanged,
      [](App& app, ControlId) { copyPolesToSections(app.window()); }},
     {ctl::kTurns, ctl::kTurns, TextChanged,
      [](App& app, ControlId) { copyTurnsToSections(app.window()); }},
+    // A cycle asks itself whether a stopped run of it goes on; another cycle gives it up.
     {ctl::kSectionFirst, ctl::kSectionLast, Clicked, windSection},
     {ctl::kRotationFirst, ctl::kRotationLast, Clicked, rotationButton},
     {ctl::kJogHeightUp, ctl::kJogLengthDown, Clicked, jogButton},
-    {ctl::kLengthZero, ctl::kRotationZero, Clicked, zeroButton},
+    {ctl::kLengthZero, ctl::kRotationZero, Clicked, zeroButton, kDrops},
     {ctl::kStartPosition, ctl::kStartPosition, Clicked,
-     [](App& app, ControlId) { app.setup().startPosition(); }},
-    {ctl::kReset, ctl::kReset, Clicked, [](App& app, ControlId) { app.setup().emergencyReset(); }},
-    {ctl::kPark, ctl::kPark, Clicked, [](App& app, ControlId) { app.setup().park(); }},
+     [](App& app, ControlId) { app.setup().startPosition(); }, kDrops},
+    {ctl::kReset, ctl::kReset, Clicked, [](App& app, ControlId) { app.setup().emergencyReset(); },
+     kDrops},
+    {ctl::kPark, ctl::kPark, Clicked, [](App& app, ControlId) { app.setup().park(); }, kDrops},
     {ctl::kChange, ctl::kChange, Clicked,
-     [](App& app, ControlId) { app.setup().changeWorkpiece(); }},
-    {ctl::kRefresh, ctl::kRefresh, Clicked, [](App& app, ControlId) { app.link().reconnect(); }},
+     [](App& app, ControlId) { app.setup().changeWorkpiece(); }, kDrops},
+    {ctl::kRefresh, ctl::kRefresh, Clicked, [](App& app, ControlId) { app.link().reconnect(); },
+     kDrops},
     {ctl::kSend, ctl::kSend, Clicked,
      [](App& app, ControlId) {
          app.exchange().sendOperatorCommand(app.window().text(ctl::kCommandBox));
-     }},
+     },
+     kDrops},
     {ctl::kStake, ctl::kStake, Clicked,
      [](App& app, ControlId) { app.cycles().stakeCommutator(); }},
-    {ctl::kNext, ctl::kNext, Clicked, [](App& app, ControlId) { app.setup().nextPosition(); }},
+    {ctl::kNext, ctl::kNext, Clicked, [](App& app, ControlId) { app.setup().nextPosition(); },
+     kDrops},
     {ctl::kSave, ctl::kSave, Clicked, [](App& app, ControlId) { app.profile().saveProfile(); }},
     {ctl::kLoad, ctl::kLoad, Clicked, [](App& app, ControlId) { app.profile().loadProfile(); }},
 };
@@ -133,8 +140,10 @@ std::span<const Route> controlRoutes() {
 
 void dispatchControl(App& app, const Event& event) {
     for (const Route& route : controlRoutes()) {
-        if (event.sub == route.event && event.control >= route.first && event.control <= route.last)
-            route.action(app, event.control);
+        if (event.sub != route.event || event.control < route.first || event.control > route.last)
+            continue;
+        if (route.continuation == Continuation::Dropped) app.cycles().dropContinuation();
+        route.action(app, event.control);
     }
 }
 

@@ -12,12 +12,18 @@ class App;
 
 using Action = void (*)(App& app, ControlId id);
 
+// Whether a cycle that СТОП ended can still be continued after the action: only moves the position
+// record follows (jogs, the rotation buttons) keep the record in the coordinates the cycle stopped
+// in; any other line may declare them anew, and a new connection resets the controller.
+enum class Continuation { Kept, Dropped };
+
 // A control, or a range of controls, the event that it reacts to and what it does.
 struct Route {
     ControlId first;
     ControlId last;
     ControlEventKind event;
     Action action;
+    Continuation continuation = Continuation::Kept;
 };
 
 std::span<const Route> controlRoutes();

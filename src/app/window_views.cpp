@@ -47,6 +47,10 @@ void WindowViews::tell(std::string_view message) {
     window_.showMessage(message);
 }
 
+Answer WindowViews::ask(std::string_view question, Choices choices, Answer byDefault) {
+    return window_.ask(question, choices, byDefault);
+}
+
 void WindowViews::showNotConnected() {
     tarvel::disableMachineControls(window_);
     window_.setFrontColour(ctl::kStatus, colour::kDisconnected);

@@ -26,6 +26,7 @@ class WindowViews final : public ConnectionView,
     explicit WindowViews(Window& window) : window_(window) {}
 
     void tell(std::string_view message) override;
+    Answer ask(std::string_view question, Choices choices, Answer byDefault) override;
 
     void showNotConnected() override;
     void showConnected() override;

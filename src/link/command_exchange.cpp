@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "motion/motion_model.h"
 #include "numtext/reals.h"
 
 namespace tarvel {
@@ -15,6 +14,8 @@ constexpr std::size_t kReplyTextLimit = 92;
 constexpr std::int64_t kSpinMs = 2;
 constexpr std::int64_t kShortWaitMs = 10;
 constexpr std::int64_t kMediumWaitMs = 50;
+// The longest single wait for the machine: the controller's input is looked at between two.
+constexpr int kMachineWaitMs = 250;
 
 }  // namespace
 
@@ -36,18 +37,45 @@ CommandExchange::CommandExchange(EventSource& events, SerialPort& port, Clock& c
       state_(state),
       view_(view) {}
 
-void CommandExchange::sendLine(std::string_view line) {
-    if (!port_.isOpen()) return;
-    if (run_.stopRequested()) return;
+bool CommandExchange::sendLine(std::string_view line, Pace pace) {
+    if (!port_.isOpen()) return true;
+    if (run_.stopRequested()) return false;
+    if (pace == Pace::WithMachine && !awaitMachine(line)) return false;
 
     // Left-overs (an "ok" that came after СТОП, the rest of the start-up text) must never be
     // taken for the answer to this line.
     drainInput();
     power_.keepSystemAwake(true);
     port_.write(line);
-    noteControllerSettings(line);
-    if (port_.deviceGone()) return lose(line);
+    if (port_.deviceGone()) {
+        // The write itself failed: the line did not go out.
+        lose(line);
+        return false;
+    }
+    state_.machine.sent(line, clock_.nowMs());
+    awaitAcknowledgement(line);
+    return true;
+}
 
+bool CommandExchange::awaitMachine(std::string_view line) {
+    for (;;) {
+        const std::int64_t left =
+            state_.machine.queuedMs(clock_.nowMs()) - MachinePace::kLookAheadMs;
+        if (left <= 0 && !run_.paused()) return true;
+        power_.keepSystemAwake(true);
+        const int waitMs = run_.paused()
+                               ? kMachineWaitMs
+                               : static_cast<int>(std::min<std::int64_t>(left, kMachineWaitMs));
+        const Event event = events_.next(waitMs);
+        if (run_.take(event) == RunControl::Press::Stop) return false;
+        if (removesConnectedPort(event)) {
+            lose(line);
+            return false;
+        }
+    }
+}
+
+void CommandExchange::awaitAcknowledgement(std::string_view line) {
     AcknowledgementScanner scanner;
     const std::int64_t writtenAt = clock_.nowMs();
     char buffer[kReadBufferSize];
@@ -68,12 +96,15 @@ void CommandExchange::sendLine(std::string_view line) {
         if (observer_)
             observer_(
                 port_.decode(received.substr(0, std::min(received.find('\0'), kReplyTextLimit))));
-        if (scanner.feed(received)) return;
+        if (scanner.feed(received)) {
+            state_.machine.answered(clock_.nowMs());
+            return;
+        }
     }
 }
 
 bool CommandExchange::sendMove(std::string_view head, double target, std::string_view tail,
-                               NumberForm form) {
+                               NumberForm form, Pace pace) {
     if (!sendableNumber(target)) {
         // After СТОП nothing goes out anyway, and the operator has already acted.
         if (!run_.stopRequested()) {
@@ -87,26 +118,19 @@ bool CommandExchange::sendMove(std::string_view head, double target, std::string
     line += form == NumberForm::Integer ? FormatInteger(RoundToInt64(target))
                                         : FormatReal(StoreReal(target));
     line += tail;
-    sendLine(line);
-    return true;
+    return sendLine(line, pace);
 }
 
 bool CommandExchange::sending() const {
     return port_.isOpen() && !run_.stopRequested();
 }
 
-void CommandExchange::sendOperatorCommand(std::string_view boxText) {
-    sendLine(std::string(boxText) + "\r\n");
+bool CommandExchange::stopped() const {
+    return port_.isOpen() && run_.stopRequested();
 }
 
-void CommandExchange::noteControllerSettings(std::string_view text) {
-    if (text.find("201") == std::string_view::npos) return;  // no M201 in it: most lines
-    for (std::size_t start = 0; start < text.size();) {
-        const std::size_t end = std::min(text.find_first_of("\r\n", start), text.size());
-        if (auto a = motion::accelerationYSetBy(text.substr(start, end - start)))
-            state_.controllerAccelerationY = *a;
-        start = end + 1;
-    }
+void CommandExchange::sendOperatorCommand(std::string_view boxText) {
+    sendLine(std::string(boxText) + "\r\n");
 }
 
 void CommandExchange::drainInput() {

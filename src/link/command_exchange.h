@@ -36,10 +36,11 @@ class CommandExchange final : public LineSender {
 
     // While a line waits for its acknowledgement the window stays alive; only СТОП and ПАУЗА
     // act.
-    void sendLine(std::string_view line) override;
+    bool sendLine(std::string_view line, Pace pace = Pace::AtOnce) override;
     bool sendMove(std::string_view head, double target, std::string_view tail,
-                  NumberForm form = NumberForm::Integer) override;
+                  NumberForm form = NumberForm::Integer, Pace pace = Pace::AtOnce) override;
     bool sending() const override;
+    bool stopped() const override;
     // "Отправить": the command box's text as one line.
     void sendOperatorCommand(std::string_view boxText);
 
@@ -53,10 +54,13 @@ class CommandExchange final : public LineSender {
     std::optional<std::string> takeLostLine() { return std::exchange(lostLine_, std::nullopt); }
 
   private:
+    // Holds the next line of a cycle back until the machine has no more than the look-ahead
+    // left to carry out; СТОП and ПАУЗА act meanwhile as in the wait for "ok". False when the
+    // line is not to go out: СТОП, or the controller gone.
+    bool awaitMachine(std::string_view line);
+    // Waits for the line's "ok"; СТОП ends the wait.
+    void awaitAcknowledgement(std::string_view line);
     void drainInput();
-    // What the line tells the controller about how it moves (its Y acceleration), so that jogs
-    // can be paced to the machine.
-    void noteControllerSettings(std::string_view text);
     // How long the next event wait of an unanswered line may take: none at first, so a quick
     // answer is seen at once; then short sleeps, so a slow controller costs little.
     int nextWaitMs(std::int64_t waitedMs) const;

@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "link/identification.h"
-#include "motion/motion_model.h"
 #include "numtext/numtext.h"
 
 namespace tarvel {
@@ -52,8 +51,10 @@ void SerialLink::connectionLost(std::optional<std::string_view> line) {
         " Проверьте положение станка, подключите контроллер и нажмите «Обновить».");
 }
 
-void SerialLink::portRemoved(int comNumber) {
-    if (port_.isOpen() && comNumber == state_.connectedPort) connectionLost(std::nullopt);
+bool SerialLink::portRemoved(int comNumber) {
+    if (!port_.isOpen() || comNumber != state_.connectedPort) return false;
+    connectionLost(std::nullopt);
+    return true;
 }
 
 void SerialLink::connectController() {
@@ -70,8 +71,8 @@ void SerialLink::connectController() {
             view_.showConnected();
             state_.firstPortToTry = n;
             state_.connectedPort = n;
-            // Opening the port reset the board: its own settings hold again.
-            state_.controllerAccelerationY = motion::kAcceleration;
+            // Opening the port reset the board: nothing queued, its own settings again.
+            state_.machine = MachinePace{};
             drainUntilQuiet();
             return;
         }
@@ -110,6 +111,8 @@ void SerialLink::drainUntilQuiet() {
 }
 
 void SerialLink::setStartPosition() {
+    // Zero even when the line is held back (СТОП let the search after СБРОС go on): opening the
+    // port has reset the board, whose own count starts at 0 where the machine stands.
     position_.length = 0;
     position_.height = 0;
     position_.rotation = 0;

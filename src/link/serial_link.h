@@ -32,8 +32,9 @@ class SerialLink final : public Connection {
     // closes the port, shows "Не подключен", disables the machine controls and tells the
     // operator what may not have been carried out. "Обновить" finds the controller again.
     void connectionLost(std::optional<std::string_view> line);
-    // The system reports the device of COMn removed: the connection is lost when it is ours.
-    void portRemoved(int comNumber);
+    // The system reports the device of COMn removed: the connection is lost when it is ours
+    // (true then).
+    bool portRemoved(int comNumber);
 
     static constexpr int kLastPort = 256;
     static constexpr int kAnswerWaitMs = 1200;

@@ -64,24 +64,28 @@ Jogging::Jogging(LineSender& sender, TrackedPosition& position, const SectionLay
 double Jogging::jog(const Jog& jog) {
     float& field = position_.*(jog.axis->field);
     const float from = field;
-    field = StoreReal(static_cast<double>(field) + static_cast<double>(jog.step));
+    const float to = StoreReal(static_cast<double>(from) + static_cast<double>(jog.step));
     const bool connected = sender_.sending();
-    if (!sender_.sendMove(jog.axis->head, field, feedTail(*jog.axis)) || !connected) return 0;
+    // The record follows only a move that went out (or would have, with no controller).
+    if (!sender_.sendMove(jog.axis->head, to, feedTail(*jog.axis))) return 0;
+    field = to;
+    if (!connected) return 0;
     // The machine moves by what the lines say: whole numbers, so half a degree is 0 or 1.
     motion::Axes distance;
     distance[jog.axis->axis] = sendableNumber(from)
-                                   ? static_cast<double>(RoundToInt64(field) - RoundToInt64(from))
+                                   ? static_cast<double>(RoundToInt64(to) - RoundToInt64(from))
                                    : static_cast<double>(jog.step);
-    return motion::moveSeconds(distance, jog.axis->feed, link_.controllerAccelerationY);
+    return motion::moveSeconds(distance, jog.axis->feed, link_.machine.accelerationY());
 }
 
 void Jogging::rotate(const Rotation& turn) {
     view_.resetSectionProgress();
-    float& angle = position_.rotation;
-    angle = turn.slots == 0 ? turn.angle
-                            : StoreReal(static_cast<double>(angle) +
-                                        turn.slots * static_cast<double>(layout_.slotPitch));
-    sender_.sendMove(kRotation.head, angle, feedTail(kRotation));
+    const float from = position_.rotation;
+    const float to = turn.slots == 0
+                         ? turn.angle
+                         : StoreReal(static_cast<double>(from) +
+                                     turn.slots * static_cast<double>(layout_.slotPitch));
+    if (sender_.sendMove(kRotation.head, to, feedTail(kRotation))) position_.rotation = to;
 }
 
 }  // namespace tarvel

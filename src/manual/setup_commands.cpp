@@ -55,8 +55,7 @@ SetupCommands::SetupCommands(const WindingForm& form, ManualView& view, LineSend
 
 void SetupCommands::zeroAxis(ZeroAxis axis) {
     const ZeroRow& row = kZeroRows[static_cast<int>(axis)];
-    position_.*row.field = 0;
-    sender_.sendMove(row.head, 0, "\r\n");
+    if (sender_.sendMove(row.head, 0, "\r\n")) position_.*row.field = 0;
 }
 
 void SetupCommands::startPosition() {
@@ -82,8 +81,7 @@ void SetupCommands::park() {
 void SetupCommands::changeWorkpiece() {
     sender_.sendLine("G28 Z\r\n");
     sender_.sendLine("M84 Y\r\n");
-    position_.length = 0;
-    sender_.sendLine("G92 Y0\r\n");
+    if (sender_.sendLine("G92 Y0\r\n")) position_.length = 0;
 }
 
 void SetupCommands::emergencyReset() {
@@ -116,14 +114,10 @@ void SetupCommands::nextPosition() {
             return;
         }
     }
-    if (turnTo) {
-        rotation = *turnTo;
-        sender_.sendMove("G0 E", rotation, kNextMove);
-    }
+    if (turnTo && sender_.sendMove("G0 E", *turnTo, kNextMove)) rotation = *turnTo;
     if (!stepTo) return;
     view_.resetSectionProgress();
-    rotation = *stepTo;
-    sender_.sendMove("G0 E", rotation, kNextMove);
+    if (sender_.sendMove("G0 E", *stepTo, kNextMove)) rotation = *stepTo;
 }
 
 }  // namespace tarvel

@@ -62,6 +62,10 @@ struct Event {
     friend bool operator==(const Event&, const Event&) = default;
 };
 
+// A question to the operator: the buttons it offers, and the one pressed.
+enum class Choices { YesNo, YesNoCancel };
+enum class Answer { Yes, No, Cancel };
+
 // The main window and its controls, built from the control table. Texts are UTF-8. Texts and
 // states set through this interface never come back as control events.
 class Window {
@@ -87,6 +91,9 @@ class Window {
     // Tells the operator something that needs a decision before work goes on; returns when the
     // operator has read it.
     virtual void showMessage(std::string_view text) = 0;
+    // Asks the operator; Enter presses `byDefault`. Where no box can be shown, the answer that
+    // does nothing: No, or Cancel where it is offered.
+    virtual Answer ask(std::string_view question, Choices choices, Answer byDefault) = 0;
 
     // Lets the platform deliver its messages (repainting, typing, focus moves) and returns the
     // next event, or none when `timeoutMs` passes first.

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include "numtext/reals.h"
 
@@ -75,72 +76,95 @@ WindingCycles::WindingCycles(const WindingForm& form, CycleView& view, LineSende
       layout_(layout),
       speeds_(speeds) {}
 
-void WindingCycles::setProgress(int section, std::int32_t percent) {
-    view_.showCycleProgress(percent);
-    view_.showSectionProgress(section, percent);
-}
-
-void WindingCycles::move(float TrackedPosition::*axis, std::string_view head, double target,
-                         std::string_view tail) {
-    position_.*axis = StoreReal(target);
-    sender_.sendMove(head, target, tail);
-}
-
 void WindingCycles::windSection(int k) {
-    const CommonParameters p = readCommonParameters(form_);
+    const Start start = startOrContinue(k, readTurns(form_, k));
+    if (start == Start::Nothing) {
+        view_.enableSectionButtons(true);
+        return;
+    }
+    SectionReads reads;
+    CyclePoint from;
+    if (start == Start::Continue) {
+        reads = stopped(k)->reads;
+        from = stopped(k)->at;
+    } else {
+        reads.parameters = readCommonParameters(form_);
+    }
     // Nothing may reach the machine that sends it to the end of its travel.
-    if (auto refusal = sectionRefusal(p, readRotationBefore(form_), readRotationAfter(form_))) {
+    if (auto refusal = sectionRefusal(reads.parameters,
+                                      reads.rotationBefore.value_or(readRotationBefore(form_)),
+                                      readRotationAfter(form_))) {
         view_.tell(*refusal);
         view_.enableSectionButtons(true);
         return;
     }
 
-    view_.showCycleProgress(0);
     run_.startCycle();
     layout_.lastWoundSection = 0;
-    const SectionGeometry g = computeSectionGeometry(p);
-    const int speed = readWindingSpeed(form_);
-    speeds_.accelStart = LowBits32(static_cast<std::int64_t>(speed) * 300);
-    speeds_.accelRun = LowBits32(static_cast<std::int64_t>(speed) * 1200);
-
-    approach(g);
-    const std::int32_t turns = readTurns(form_, k);
-    // 64-bit counting: a count near the 32-bit limit neither overflows nor shows wrong progress.
-    for (std::int64_t i = 1; i <= turns; ++i) {
-        if (!sender_.sending()) {
-            // Every further line would be skipped (СТОП, or no controller): counting through
-            // billions of turns would freeze the window for minutes to the same end.
-            skipToTheLastTurn(k, g);
-            break;
-        }
-        setProgress(k, static_cast<std::int32_t>(i * 100 / turns));
-        windTurn(g, i, i == turns);
+    if (start == Start::Anew) {
+        view_.showCycleProgress(0);
+        const int speed = readWindingSpeed(form_);
+        speeds_.accelStart = LowBits32(static_cast<std::int64_t>(speed) * 300);
+        speeds_.accelRun = LowBits32(static_cast<std::int64_t>(speed) * 1200);
     }
-    depart(g);
-
+    // A second СТОП on the way back leaves the cycle where it stopped the first time.
+    if (start == Start::Anew || returnToStop(*stopped(k), NumberForm::Integer))
+        runSection(k, std::move(reads), from);
     layout_.lastWoundSection = k;
     view_.enableSectionButtons(true);
-    view_.showCycleProgress(0);
+}
+
+void WindingCycles::runSection(int k, SectionReads reads, CyclePoint from) {
+    const SectionGeometry g = computeSectionGeometry(reads.parameters);
+    begin(k, from);
+    if (from.phase == CyclePoint::Phase::Approach) approach(g, reads);
+    if (!halted_ && from.phase != CyclePoint::Phase::Departure)
+        windTurns(k, g, reads, from.phase == CyclePoint::Phase::Turns ? from.turn : 1);
+    if (!halted_) depart(g);
+    finish(k, reads);
+    // A stopped section's bars keep the share it reached.
+    if (!halted_) view_.showCycleProgress(0);
 }
 
 // To the start of the stroke at fixed feeds, down to the dip, turned by the rotation before
 // winding, which becomes the zero of the section.
-void WindingCycles::approach(const SectionGeometry& g) {
-    TrackedPosition& at = position_;
-    at.rotation = 0;
-    send("G92 E0\r\n");
-    send("M201 Y" + FormatInteger(speeds_.accelStart) + "\r\n");
+void WindingCycles::approach(const SectionGeometry& g, SectionReads& reads) {
+    enter(CyclePoint::Phase::Approach, 0);
+    if (line("G92 E0\r\n")) position_.rotation = 0;
+    line("M201 Y" + FormatInteger(speeds_.accelStart) + "\r\n");
     move(&TrackedPosition::length, "G0 Y", g.yStart, " F15000\r\n");
     move(&TrackedPosition::height, "G0 Z", g.dipDepth, " F15000\r\n");
     // Read only now, as the operator may still be typing it.
-    move(&TrackedPosition::rotation, "G0 E", readRotationBefore(form_), " F15000\r\n");
-    at.height = 0;
-    send("G0 Z0 F15000\r\n");
-    at.rotation = 0;
-    send("G92 E0\r\n");
+    if (!halted_ && !reads.rotationBefore) reads.rotationBefore = readRotationBefore(form_);
+    move(&TrackedPosition::rotation, "G0 E", reads.rotationBefore.value_or(0.0f), " F15000\r\n");
+    if (line("G0 Z0 F15000\r\n")) position_.height = 0;
+    if (line("G92 E0\r\n")) position_.rotation = 0;
 }
 
-// One turn: out along the core, across by the span, back; the last turn stays in the slot.
+void WindingCycles::windTurns(int k, const SectionGeometry& g, SectionReads& reads,
+                              std::int64_t firstTurn) {
+    if (!reads.turns) reads.turns = readTurns(form_, k);
+    const std::int32_t turns = *reads.turns;
+    // 64-bit counting: a count near the 32-bit limit neither overflows nor shows wrong progress.
+    for (std::int64_t i = firstTurn; i <= turns; ++i) {
+        if (passOver_ == 0 && sender_.stopped()) {
+            // СТОП came in the last line of the turn before: this one is not begun.
+            at_ = {CyclePoint::Phase::Turns, i, 0};
+            halted_ = true;
+            return;
+        }
+        if (!sender_.sending()) {
+            // No controller: counting through billions of turns would freeze the window for
+            // minutes to the same end.
+            skipToTheLastTurn(k, g);
+            return;
+        }
+        setProgress(k, static_cast<std::int32_t>(i * 100 / turns));
+        windTurn(g, i, i == turns);
+        if (halted_) return;
+    }
+}
+
 // The speed is read at every turn, so the operator can change it while winding.
 void WindingCycles::setTurnFeeds() {
     const int speed = readWindingSpeed(form_);
@@ -148,28 +172,26 @@ void WindingCycles::setTurnFeeds() {
     speeds_.feedYZ = LowBits32(static_cast<std::int64_t>(speed) * 12000);
 }
 
+// One turn: out along the core, across by the span, back; the last turn stays in the slot.
 void WindingCycles::windTurn(const SectionGeometry& g, std::int64_t turn, bool last) {
-    setTurnFeeds();
+    // A turn begun before a stop goes on at the speed it was begun with.
+    if (passOver_ == 0) setTurnFeeds();
+    enter(CyclePoint::Phase::Turns, turn);
     const std::string feedE = feedTail(speeds_.feedE);
     const std::string feedYZ = feedTail(speeds_.feedYZ);
-    if (turn == 1) send("M201 Y" + FormatInteger(speeds_.accelStart) + "\r\n");
-    if (turn == 2) send("M201 Y" + FormatInteger(speeds_.accelRun) + "\r\n");
+    if (turn == 1) line("M201 Y" + FormatInteger(speeds_.accelStart) + "\r\n");
+    if (turn == 2) line("M201 Y" + FormatInteger(speeds_.accelRun) + "\r\n");
 
-    TrackedPosition& at = position_;
-    at.height = 0;
-    move(&TrackedPosition::rotation, "G0 Z0 E", g.eStart, feedE);
+    if (move(&TrackedPosition::rotation, "G0 Z0 E", g.eStart, feedE)) position_.height = 0;
     move(&TrackedPosition::length, "G0 Y", g.yEnd, feedYZ);
     move(&TrackedPosition::height, "G0 Z", g.dipDepth, feedYZ);
     move(&TrackedPosition::rotation, "G0 E", g.eThrow, feedE);
-    at.height = 0;
-    send("G0 Z0" + feedYZ);
+    if (line("G0 Z0" + feedYZ)) position_.height = 0;
     move(&TrackedPosition::length, "G0 Y", g.yStart, feedYZ);
     move(&TrackedPosition::height, "G0 Z", g.dipDepth, feedYZ);
     if (last) return;
-    at.rotation = 0;
-    send("G0 E0" + feedE);
-    at.height = 0;
-    send("G0 Z0" + feedYZ);
+    if (line("G0 E0" + feedE)) position_.rotation = 0;
+    if (line("G0 Z0" + feedYZ)) position_.height = 0;
 }
 
 // What the turns left would leave behind: full bars, the last turn's feeds and the length at
@@ -182,40 +204,11 @@ void WindingCycles::skipToTheLastTurn(int k, const SectionGeometry& g) {
 
 // Down to the dip at the last feed, turned by the rotation after winding, up to height 15.
 void WindingCycles::depart(const SectionGeometry& g) {
+    enter(CyclePoint::Phase::Departure, 0);
     move(&TrackedPosition::height, "G0 Z", g.dipDepth, feedTail(speeds_.feedYZ));
-    move(&TrackedPosition::rotation, "G0 E", readRotationAfter(form_), " F15000\r\n");
-    position_.height = 15;
-    send("G0 Z15 F15000\r\n");
-}
-
-void WindingCycles::stakeCommutator() {
-    if (readBarCount(form_) <= 0) return;
-    TrackedPosition& at = position_;
-    at.rotation = 0;
-    at.height = 0;
-    send("G92 Z0 E0 \r\n");
-    at.height = 20;
-    send("G0 Z20 F5000\r\n");
-    // The bar count is read again at every pass: the operator may change it while staking.
-    for (std::int64_t i = 1; i <= LowBits32(readBarCount(form_)); ++i) {
-        // Nothing more goes out: straight to the last pass, which leaves the tracked position.
-        if (!sender_.sending()) i = std::max(i, std::int64_t{LowBits32(readBarCount(form_))});
-        if (!strike(i)) break;
-    }
-}
-
-bool WindingCycles::strike(std::int64_t pass) {
-    send("G0 Z0 F" + FormatInteger(std::int64_t{3000} * readStakingPower(form_)) + "\r\n");
-    send("G04 X0.1\r\n");
-    position_.height = 20;
-    send("G0 Z20 F12000\r\n");
-    const std::int64_t bars = readBarCount(form_);
-    // The bar field emptied during the run: no angle to turn to.
-    if (bars <= 0) return false;
-    const float angle = StoreReal(static_cast<double>(pass) * (360.0 / static_cast<double>(bars)));
-    position_.rotation = angle;
-    sender_.sendMove("G0 E", angle, " F120000\r\n", NumberForm::Real);
-    return true;
+    const float after = halted_ ? 0.0f : readRotationAfter(form_);
+    move(&TrackedPosition::rotation, "G0 E", after, " F15000\r\n");
+    if (line("G0 Z15 F15000\r\n")) position_.height = 15;
 }
 
 }  // namespace tarvel

@@ -47,6 +47,19 @@ def wait_until(condition, what, deadline=DEADLINE, interval=0.05):
         time.sleep(interval)
 
 
+def worked_example(turns):
+    """The lines of the worked example's section cycle with this many turns."""
+    turn = ["G0 Z0 E6 F176000", "G0 Y44 F96000", "G0 Z-4 F96000", "G0 E-156 F176000",
+            "G0 Z0 F96000", "G0 Y-4 F96000", "G0 Z-4 F96000", "G0 E0 F176000", "G0 Z0 F96000"]
+    lines = ["G92 E0", "M201 Y2400", "G0 Y-4 F15000", "G0 Z-4 F15000", "G0 E0 F15000",
+             "G0 Z0 F15000", "G92 E0"]
+    for i in range(1, turns + 1):
+        lines += ["M201 Y2400"] if i == 1 else ["M201 Y9600"] if i == 2 else []
+        lines += turn if i < turns else turn[:7]
+    lines += ["G0 Z-4 F96000", "G0 E0 F15000", "G0 Z15 F15000"]
+    return [line + "\r\n" for line in lines]
+
+
 _table = None
 
 

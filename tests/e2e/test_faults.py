@@ -3,7 +3,7 @@
 still answers."""
 import unittest
 
-from harness import ProgramTest, wait_until
+from harness import ProgramTest, wait_until, worked_example
 
 ZERO = "G92 X0 Y0 Z0 E0\r\n"
 STATUS, SLOTS, COMMAND_BOX, SEND = "kStatus", "kSlotCount", "kCommandBox", "kSend"
@@ -12,19 +12,6 @@ START_POSITION, SECTION_1, READOUT = "kStartPosition", "kSection1", "kReadout"
 FIELDS = (("kCoreHeight", "40"), ("kCoreDiameter", "50"), ("kSlotCount", "12"),
           ("kSlotDepth", "10"), ("kSlotWidth", "5"), ("kPoles", "5"), ("kTurns", "3"),
           ("kCommutatorDistance", "10"), ("kDirection", "0"))
-
-
-def worked_example(turns):
-    """The lines of the worked example's section cycle with this many turns."""
-    turn = ["G0 Z0 E6 F176000", "G0 Y44 F96000", "G0 Z-4 F96000", "G0 E-156 F176000",
-            "G0 Z0 F96000", "G0 Y-4 F96000", "G0 Z-4 F96000", "G0 E0 F176000", "G0 Z0 F96000"]
-    lines = ["G92 E0", "M201 Y2400", "G0 Y-4 F15000", "G0 Z-4 F15000", "G0 E0 F15000",
-             "G0 Z0 F15000", "G92 E0"]
-    for i in range(1, turns + 1):
-        lines += ["M201 Y2400"] if i == 1 else ["M201 Y9600"] if i == 2 else []
-        lines += turn if i < turns else turn[:7]
-    lines += ["G0 Z-4 F96000", "G0 E0 F15000", "G0 Z15 F15000"]
-    return [line + "\r\n" for line in lines]
 
 
 # Misbehaviours that the exchange must ride out, each with the simulator's options.

@@ -78,9 +78,11 @@ void runAll(const Inputs& inputs, Tally& tally) {
             if (tally.firstBadLine.empty()) tally.firstBadLine = line;
         }
     });
-    // The operator presses СТОП once an operation has sent enough.
+    // The operator presses СТОП once an operation has sent enough, or has kept the machine
+    // moving for a minute (a target thousands of kilometres away).
+    std::int64_t startedAt = 0;
     window.idleEvent = [&] {
-        return lines - linesAtStart >= kLinesBeforeStop
+        return lines - linesAtStart >= kLinesBeforeStop || program.clock.now - startedAt > 60'000
                    ? Event::controlEvent(ctl::kStop, ControlEventKind::Clicked)
                    : Event::none();
     };
@@ -99,6 +101,7 @@ void runAll(const Inputs& inputs, Tally& tally) {
         app.layout().lastWoundSection = inputs.lastWound;
         app.position() = {inputs.position[0], inputs.position[1], inputs.position[2]};
         linesAtStart = lines;
+        startedAt = program.clock.now;
         const std::size_t messagesBefore = window.messages.size();
         op(app);
         ++tally.operations;

@@ -86,6 +86,14 @@ void MemoryWindow::setState(ControlId id, int state) {
     if (keepLogs) stateLog.emplace_back(id, state);
 }
 
+Answer MemoryWindow::ask(std::string_view question, Choices choices, Answer byDefault) {
+    questions.push_back({std::string(question), choices, byDefault});
+    if (answers.empty()) return byDefault;
+    const Answer answer = answers.front();
+    answers.pop_front();
+    return answer;
+}
+
 Event MemoryWindow::waitForEvent(int timeoutMs) {
     ++waits;
     if (keepLogs) waitTimeouts.push_back(timeoutMs);

@@ -48,6 +48,8 @@ class MemoryWindow : public Window {
     void setFrontColour(ControlId id, Rgb c) override { controls.at(id).front = c; }
     void setBackColour(ControlId id, Rgb c) override { controls.at(id).back = c; }
     void showMessage(std::string_view text) override { messages.emplace_back(text); }
+    // Takes the next of `answers`; none left: the default, as Enter gives it.
+    Answer ask(std::string_view question, Choices choices, Answer byDefault) override;
     Event waitForEvent(int timeoutMs) override;
 
     // Operator actions, queued as script steps. They give the events Windows gives: a click on
@@ -102,6 +104,14 @@ class MemoryWindow : public Window {
     std::vector<MemoryControl> controls;
     std::map<int, int> timers;
     std::vector<std::string> messages;
+    // The operator's answers to the questions to come, and the questions asked.
+    std::deque<Answer> answers;
+    struct Question {
+        std::string text;
+        Choices choices;
+        Answer byDefault;
+    };
+    std::vector<Question> questions;
     std::vector<std::pair<ControlId, int>> stateLog;  // every state the program set on a bar
     int waits = 0;
     std::vector<int> waitTimeouts;

@@ -19,8 +19,12 @@ struct ProgramInMemory {
     memory::MemoryFileDialogs dialogs;
     App app{window, port, clock, power, files, dialogs};
 
-    // What the devices send arrives by the program's own clock.
-    ProgramInMemory() { port.clock = &clock; }
+    // What the devices send arrives by the program's own clock, and a wait takes its time-out,
+    // as on Windows: the machine the program paces its lines to moves on meanwhile.
+    ProgramInMemory() {
+        port.clock = &clock;
+        window.clock = &clock;
+    }
 
     // Runs the main loop until the operator's script is used up and no key jog is kept back
     // for the machine, then one pass more for the consequences of the last event.

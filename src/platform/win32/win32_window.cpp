@@ -265,17 +265,43 @@ void Win32Window::setBackColour(ControlId id, Rgb colour) {
     InvalidateRect(controls_.at(index), nullptr, TRUE);
 }
 
+namespace {
+
+// What no box can show still goes somewhere: standard error, where one was given.
+void toStandardError(std::string_view text) {
+    const std::string line = std::string(text) + "\n";
+    DWORD written = 0;
+    WriteFile(GetStdHandle(STD_ERROR_HANDLE), line.data(), static_cast<DWORD>(line.size()),
+              &written, nullptr);
+}
+
+}  // namespace
+
 void Win32Window::showMessage(std::string_view text) {
     // A box that could not be shown answers 0; -1, what a dialog that could not be made answers,
     // is taken for the same.
     if (MessageBoxW(window_.get(), widen(text).c_str(), title_.c_str(), MB_OK | MB_ICONWARNING) > 0)
         return;
-    // No box could be shown (no desktop to show it on): standard error, where one was given,
-    // still says it.
-    const std::string line = std::string(text) + "\n";
-    DWORD written = 0;
-    WriteFile(GetStdHandle(STD_ERROR_HANDLE), line.data(), static_cast<DWORD>(line.size()),
-              &written, nullptr);
+    toStandardError(text);
+}
+
+Answer Win32Window::ask(std::string_view question, Choices choices, Answer byDefault) {
+    const bool cancel = choices == Choices::YesNoCancel;
+    UINT style = (cancel ? MB_YESNOCANCEL : MB_YESNO) | MB_ICONQUESTION;
+    if (byDefault == Answer::No) style |= MB_DEFBUTTON2;
+    if (byDefault == Answer::Cancel && cancel) style |= MB_DEFBUTTON3;
+    switch (MessageBoxW(window_.get(), widen(question).c_str(), title_.c_str(), style)) {
+        case IDYES:
+            return Answer::Yes;
+        case IDNO:
+            return Answer::No;
+        case IDCANCEL:
+            return Answer::Cancel;
+        default:
+            // No box: nothing is done, and the question is not lost.
+            toStandardError(question);
+            return cancel ? Answer::Cancel : Answer::No;
+    }
 }
 
 void Win32Window::paintProgress(bool all) {

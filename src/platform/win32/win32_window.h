@@ -39,6 +39,7 @@ class Win32Window final : public Window {
     void setFrontColour(ControlId id, Rgb colour) override;
     void setBackColour(ControlId id, Rgb colour) override;
     void showMessage(std::string_view text) override;
+    Answer ask(std::string_view question, Choices choices, Answer byDefault) override;
     Event waitForEvent(int timeoutMs) override;
 
     // The main window, once created (null before); file dialogs are owned by it.
