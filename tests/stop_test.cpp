@@ -195,6 +195,33 @@ INSTANTIATE_TEST_SUITE_P(Answers, TheQuestion,
                                            AnswerCase{"cancel", Answer::Cancel, false}),
                          testing::CaseName());
 
+// The staking goes on at the bar it stopped at; its angles, and so its way back, in the real
+// text form.
+TEST_F(StopTest, AStakingGoesOnWhereItStopped) {
+    setFields({{ctl::kBarCount, "7"}});
+    answerEveryLine();
+    act(Click{ctl::kStake});
+    const Lines whole = dev().written;
+    dev().written.clear();
+    stopAtLine(9);  // the rise of the second strike
+    act(Click{ctl::kStake});
+    act(Key{key::kRight});
+    const std::size_t before = dev().written.size();
+    answerEveryLine();
+    window.answers.push_back(Answer::Yes);
+    act(Click{ctl::kStake});
+    ASSERT_EQ(window.questions.size(), 1u);
+    EXPECT_EQ(window.questions[0].text,
+              "Кернение остановлено на ламели 2 из 7.\n\nДа — продолжить с места остановки. Нет — "
+              "начать кернение заново. Отмена — ничего не делать.");
+    Lines expected = {"G0 E51.4285697937 F15000\r\n"};
+    expected.insert(expected.end(), whole.begin() + 9, whole.end());
+    EXPECT_EQ(
+        Lines(dev().written.begin() + static_cast<std::ptrdiff_t>(before), dev().written.end()),
+        expected);
+    expectTheRecordIsTheMachine("staking");
+}
+
 // Anything that may declare the position anew gives the continuation up; jogs and the rotation
 // buttons keep it.
 struct DropCase {
