@@ -102,7 +102,8 @@ class PracticeTest(ProgramTest):
         time.sleep(0.5)
         second = program.screenshot()
         self.assertNotEqual(self.machine.crop(first), self.machine.crop(second))
-        self.assertEqual(self.machine.queued(second), 15)
+        # The program keeps no more than the look-ahead ahead of the machine.
+        self.assertIn(self.machine.queued(second), (1, 2, 3))
         self.wait_at_rest()
         seconds = time.monotonic() - clicked
         planned = self.planned_section_seconds()
@@ -110,17 +111,14 @@ class PracticeTest(ProgramTest):
         second.save(os.path.join(ARTIFACTS, "practice-winding.png"), self.machine.area())
         self.assertAlmostEqual(seconds, planned, delta=planned * 0.05)
 
-    def test_after_stop_the_machine_runs_its_queue_out(self):
+    def test_after_stop_the_machine_stops_within_the_look_ahead(self):
         program = self.start_practice()
         self.wind_ready(program)
         program.click_id("kSection1")
         time.sleep(3)
         program.click_id("kStop")
         wait_until(lambda: program.control("kSection1")["enabled"], "the cycle to end")
-        shot = program.screenshot()
-        self.assertGreaterEqual(self.machine.queued(shot), 5)
-        time.sleep(0.3)
-        self.assertNotEqual(self.machine.crop(program.screenshot()), self.machine.crop(shot))
+        self.assertLessEqual(self.machine.queued(program.screenshot()), 3)
         self.wait_at_rest(10)
         rest = self.machine.crop(program.screenshot())
         time.sleep(0.5)
