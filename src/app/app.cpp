@@ -81,6 +81,7 @@ void App::mainLoopPass() {
     power_.keepSystemAwake(false);
     const Event event = events_.next(keyPacer_.waitMs(kLoopWaitMs));
     if (keyPacer_.afterWait(event)) refreshReadout();
+    exchange_.lookAtRest();
     if (event.kind == EventKind::PortRemoved && link_.portRemoved(event.port))
         cycles_.dropContinuation();
     if (event.kind == EventKind::Control) {
@@ -89,6 +90,7 @@ void App::mainLoopPass() {
         refreshReadout();
     }
     noticeLostConnection();
+    noticeRestart();
     // A handler's nested wait may have replaced the event: look at the last one taken.
     if (events_.last().kind == EventKind::Close) {
         quitRequested_ = true;
@@ -103,6 +105,16 @@ void App::noticeLostConnection() {
         link_.connectionLost(*line);
         cycles_.dropContinuation();
     }
+}
+
+// After the operation that the restart ended, so that none of its lines goes out.
+void App::noticeRestart() {
+    if (!linkState_.watch.restarted()) return;
+    cycles_.dropContinuation();
+    // The zero line goes out whatever stopped or paused the operation.
+    run_.startCycle();
+    link_.controllerRestarted();
+    refreshReadout();
 }
 
 void App::refreshReadout() {

@@ -64,6 +64,7 @@ class App {
   private:
     void refreshReadout();
     void noticeLostConnection();
+    void noticeRestart();
 
     Window& window_;
     Power& power_;

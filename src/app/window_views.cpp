@@ -29,6 +29,20 @@ constexpr ParameterField kParameterFields[] = {
     {Parameter::RotationAfter, ctl::kRotationAfter},
 };
 
+// What the status label holds in its font: two lines of about 17 characters.
+constexpr std::size_t kStatusCharacters = 34;
+
+// The text cut to `characters` (UTF-8 characters), the last of them "…" when it is cut.
+std::string cutToFit(const std::string& text, std::size_t characters) {
+    std::size_t count = 0, cut = 0;
+    for (std::size_t at = 0; at < text.size(); ++at) {
+        if ((static_cast<unsigned char>(text[at]) & 0xC0) == 0x80) continue;  // inside a character
+        if (count == characters - 1) cut = at;
+        if (++count > characters) return text.substr(0, cut) + "…";
+    }
+    return text;
+}
+
 }  // namespace
 
 ControlId fieldOf(Parameter parameter) {
@@ -53,11 +67,13 @@ Answer WindowViews::ask(std::string_view question, Choices choices, Answer byDef
 
 void WindowViews::showNotConnected() {
     tarvel::disableMachineControls(window_);
+    window_.setTip(ctl::kStatus, "");
     window_.setFrontColour(ctl::kStatus, colour::kDisconnected);
     window_.setText(ctl::kStatus, "Не подключен");
 }
 
 void WindowViews::showConnected() {
+    window_.setTip(ctl::kStatus, "");
     window_.setText(ctl::kStatus, "Подключен");
     window_.setFrontColour(ctl::kStatus, colour::kConnected);
 }
@@ -69,6 +85,27 @@ void WindowViews::showDeviceGone(std::string_view message) {
 
 void WindowViews::enableManualControls() {
     tarvel::enableManualControls(window_);
+}
+
+void WindowViews::showControllerRestarted(std::string_view message) {
+    tarvel::disableWindingControls(window_);
+    tell(message);
+}
+
+void WindowViews::showSilence(std::int64_t seconds) {
+    window_.setFrontColour(ctl::kStatus, colour::kDisconnected);
+    window_.setText(ctl::kStatus, "Нет ответа " + std::to_string(seconds) + " с");
+}
+
+void WindowViews::showControllerError(std::string_view line) {
+    window_.setFrontColour(ctl::kStatus, colour::kDisconnected);
+    const std::string shown = "Ошибка контроллера: " + std::string(line);
+    window_.setText(ctl::kStatus, cutToFit(shown, kStatusCharacters));
+    // The label holds a few words; the whole line, and what to do, under the pointer. No box:
+    // it would stand between the operator and СТОП, and after СБРОС this line is expected.
+    window_.setTip(
+        ctl::kStatus,
+        shown + "\r\nЕсли контроллер больше не отвечает, нажмите «СТОП», затем «Обновить».");
 }
 
 void WindowViews::showCycleProgress(int percent) {

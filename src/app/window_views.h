@@ -32,6 +32,9 @@ class WindowViews final : public ConnectionView,
     void showConnected() override;
     void showDeviceGone(std::string_view message) override;
     void enableManualControls() override;
+    void showControllerRestarted(std::string_view message) override;
+    void showSilence(std::int64_t seconds) override;
+    void showControllerError(std::string_view line) override;
 
     void showCycleProgress(int percent) override;
     void showSectionProgress(int section, int percent) override;

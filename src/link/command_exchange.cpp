@@ -16,6 +16,49 @@ constexpr std::int64_t kShortWaitMs = 10;
 constexpr std::int64_t kMediumWaitMs = 50;
 // The longest single wait for the machine: the controller's input is looked at between two.
 constexpr int kMachineWaitMs = 250;
+constexpr std::int64_t kRestLookMs = 100;
+// A live controller sends "busy" lines every 2 s while it holds an answer back: longer silence
+// in a wait is shown.
+constexpr std::int64_t kSilenceShownMs = 5000;
+
+// What the status label says while a line waits for its answer: "Нет ответа N с" while the
+// controller has been silent for 5 s, the "Error:" line it sent; "Подключен" again once a byte
+// comes (after a silence) or the wait ends.
+class WaitStatus {
+  public:
+    WaitStatus(ConnectionView& view, std::int64_t nowMs) : view_(view), lastByteMs_(nowMs) {}
+    WaitStatus(const WaitStatus&) = delete;
+    WaitStatus& operator=(const WaitStatus&) = delete;
+    ~WaitStatus() {
+        if (shown_) view_.showConnected();
+    }
+
+    void heard(std::int64_t nowMs) {
+        lastByteMs_ = nowMs;
+        if (!shown_ || error_) return;
+        view_.showConnected();
+        shown_ = false;
+    }
+    void quiet(std::int64_t nowMs) {
+        const std::int64_t silentMs = nowMs - lastByteMs_;
+        if (error_ || silentMs < kSilenceShownMs || silentMs / 1000 == shownSeconds_) return;
+        shownSeconds_ = silentMs / 1000;
+        shown_ = true;
+        view_.showSilence(shownSeconds_);
+    }
+    void error(const std::string& line) {
+        if (error_) return;
+        error_ = shown_ = true;
+        view_.showControllerError(line);
+    }
+
+  private:
+    ConnectionView& view_;
+    std::int64_t lastByteMs_;
+    std::int64_t shownSeconds_ = 0;
+    bool shown_ = false;
+    bool error_ = false;
+};
 
 }  // namespace
 
@@ -28,7 +71,7 @@ bool AcknowledgementScanner::feed(std::string_view bytes) {
 }
 
 CommandExchange::CommandExchange(EventSource& events, SerialPort& port, Clock& clock, Power& power,
-                                 RunControl& run, LinkState& state, OperatorView& view)
+                                 RunControl& run, LinkState& state, ConnectionView& view)
     : events_(events),
       port_(port),
       clock_(clock),
@@ -45,6 +88,7 @@ bool CommandExchange::sendLine(std::string_view line, Pace pace) {
     // Left-overs (an "ok" that came after СТОП, the rest of the start-up text) must never be
     // taken for the answer to this line.
     drainInput();
+    if (state_.watch.restarted()) return false;
     power_.keepSystemAwake(true);
     port_.write(line);
     if (port_.deviceGone()) {
@@ -77,6 +121,8 @@ bool CommandExchange::awaitMachine(std::string_view line) {
 
 void CommandExchange::awaitAcknowledgement(std::string_view line) {
     AcknowledgementScanner scanner;
+    WaitStatus status(view_, clock_.nowMs());
+    state_.watch.takeError();  // one that came before this line is not about it
     const std::int64_t writtenAt = clock_.nowMs();
     char buffer[kReadBufferSize];
     for (;;) {
@@ -84,18 +130,28 @@ void CommandExchange::awaitAcknowledgement(std::string_view line) {
         if (run_.take(event) == RunControl::Press::Stop) return;
         // Noticed while paused too: the operator must not wait for a machine that is gone.
         if (removesConnectedPort(event) || port_.deviceGone()) return lose(line);
-        if (run_.paused()) continue;
+        if (run_.paused()) {
+            status.heard(clock_.nowMs());  // nothing is read: no silence to tell of
+            continue;
+        }
 
         const int waiting = port_.bytesWaiting();
         if (port_.deviceGone()) return lose(line);
-        if (waiting <= 0) continue;
+        if (waiting <= 0) {
+            status.quiet(clock_.nowMs());
+            continue;
+        }
         std::fill(std::begin(buffer), std::end(buffer), '\0');
         const int got = port_.read(buffer, std::min(waiting, kReadBufferSize));
         if (got <= 0) continue;
         const std::string_view received(buffer, static_cast<std::size_t>(got));
+        status.heard(clock_.nowMs());
         if (observer_)
             observer_(
                 port_.decode(received.substr(0, std::min(received.find('\0'), kReplyTextLimit))));
+        take(received);
+        if (state_.watch.restarted()) return;
+        if (auto error = state_.watch.takeError()) status.error(port_.decode(*error));
         if (scanner.feed(received)) {
             state_.machine.answered(clock_.nowMs());
             return;
@@ -136,8 +192,26 @@ void CommandExchange::sendOperatorCommand(std::string_view boxText) {
 void CommandExchange::drainInput() {
     char buffer[kReadBufferSize];
     for (int waiting = port_.bytesWaiting(); waiting > 0; waiting = port_.bytesWaiting()) {
-        if (port_.read(buffer, std::min(waiting, kReadBufferSize)) <= 0) return;
+        const int got = port_.read(buffer, std::min(waiting, kReadBufferSize));
+        if (got <= 0) return;
+        take(std::string_view(buffer, static_cast<std::size_t>(got)));
     }
+}
+
+void CommandExchange::take(std::string_view bytes) {
+    const bool before = state_.watch.restarted();
+    state_.watch.feed(bytes);
+    // No line of the running operation may go out after a restart, in the old coordinates or in
+    // the new.
+    if (!before && state_.watch.restarted()) run_.stopAll();
+}
+
+void CommandExchange::lookAtRest() {
+    const std::int64_t now = clock_.nowMs();
+    if (!port_.isOpen() || now - lookedAtRestMs_ < kRestLookMs) return;
+    lookedAtRestMs_ = now;
+    drainInput();
+    state_.watch.takeError();
 }
 
 bool CommandExchange::removesConnectedPort(const Event& event) const {

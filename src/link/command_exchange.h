@@ -7,13 +7,13 @@
 #include <string_view>
 #include <utility>
 
+#include "link/connection_view.h"
 #include "link/line_sender.h"
 #include "link/link_state.h"
 #include "platform/power.h"
 #include "platform/serial.h"
 #include "platform/window.h"
 #include "state/event_source.h"
-#include "state/operator_view.h"
 #include "state/run_control.h"
 
 namespace tarvel {
@@ -32,7 +32,7 @@ class AcknowledgementScanner {
 class CommandExchange final : public LineSender {
   public:
     CommandExchange(EventSource& events, SerialPort& port, Clock& clock, Power& power,
-                    RunControl& run, LinkState& state, OperatorView& view);
+                    RunControl& run, LinkState& state, ConnectionView& view);
 
     // While a line waits for its acknowledgement the window stays alive; only СТОП and ПАУЗА
     // act.
@@ -52,6 +52,9 @@ class CommandExchange final : public LineSender {
     // The line whose wait found the controller gone, once; the operation it belonged to has
     // ended as after СТОП.
     std::optional<std::string> takeLostLine() { return std::exchange(lostLine_, std::nullopt); }
+    // While the program is idle: reads what the controller has sent (at most every 100 ms), so a
+    // restart is seen within a moment, not only at the next line.
+    void lookAtRest();
 
   private:
     // Holds the next line of a cycle back until the machine has no more than the look-ahead
@@ -61,6 +64,9 @@ class CommandExchange final : public LineSender {
     // Waits for the line's "ok"; СТОП ends the wait.
     void awaitAcknowledgement(std::string_view line);
     void drainInput();
+    // Everything read from the controller is looked at for its start-up text: once it has
+    // restarted, the running operation sends nothing more.
+    void take(std::string_view bytes);
     // How long the next event wait of an unanswered line may take: none at first, so a quick
     // answer is seen at once; then short sleeps, so a slow controller costs little.
     int nextWaitMs(std::int64_t waitedMs) const;
@@ -75,7 +81,8 @@ class CommandExchange final : public LineSender {
     Power& power_;
     RunControl& run_;
     LinkState& state_;
-    OperatorView& view_;
+    ConnectionView& view_;
+    std::int64_t lookedAtRestMs_ = 0;
     std::function<void(const std::string&)> observer_;
     std::optional<std::string> lostLine_;
 };

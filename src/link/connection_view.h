@@ -2,6 +2,7 @@
 // usable only while a controller is connected.
 #pragma once
 
+#include <cstdint>
 #include <string_view>
 
 #include "state/operator_view.h"
@@ -19,6 +20,13 @@ class ConnectionView : public virtual OperatorView {
     virtual void showDeviceGone(std::string_view message) = 0;
     // The start position is declared: the manual controls may be used.
     virtual void enableManualControls() = 0;
+    // The controller restarted: the winding controls are greyed until the start position is
+    // declared again, and the operator is told.
+    virtual void showControllerRestarted(std::string_view message) = 0;
+    // While a line waits: the controller silent for so many whole seconds, or the "Error:" line
+    // it sent (in red, until the wait ends: then "Подключен" again).
+    virtual void showSilence(std::int64_t seconds) = 0;
+    virtual void showControllerError(std::string_view line) = 0;
 };
 
 }  // namespace tarvel

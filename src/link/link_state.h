@@ -1,9 +1,10 @@
 // What the link keeps of the connection: where the next search begins, which port is the
-// controller's, and how far its machine is behind the program.
+// controller's, how far its machine is behind the program, and what it has said of itself.
 #pragma once
 
 #include <cstdint>
 
+#include "link/controller_watch.h"
 #include "link/machine_pace.h"
 
 namespace tarvel {
@@ -14,6 +15,8 @@ struct LinkState {
     // What the machine still has to do, by the lines that went out since its port was opened
     // (that resets the board: nothing queued, its own settings again).
     MachinePace machine;
+    // What the controller has said of itself since the connection was made.
+    ControllerWatch watch;
 };
 
 }  // namespace tarvel

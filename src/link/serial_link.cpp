@@ -36,6 +36,7 @@ void SerialLink::closeAndShowNotConnected() {
 }
 
 void SerialLink::connectionLost(std::optional<std::string_view> line) {
+    const std::string reason = port_.failure();
     close();
     std::string what;
     if (line) {
@@ -46,9 +47,23 @@ void SerialLink::connectionLost(std::optional<std::string_view> line) {
             "Программа в это время ничего не отправляла, но движения, уже принятые "
             "контроллером, могли не выполниться.";
     }
+    // The system's own words last, for whoever looks into why.
     view_.showDeviceGone(
         "Связь с контроллером станка потеряна: кабель отключён или контроллер выключен. " + what +
-        " Проверьте положение станка, подключите контроллер и нажмите «Обновить».");
+        " Проверьте положение станка, подключите контроллер и нажмите «Обновить»." +
+        (reason.empty() ? "" : " (Windows: " + reason + ")"));
+}
+
+void SerialLink::controllerRestarted() {
+    state_.watch = ControllerWatch{};
+    if (!port_.isOpen()) return;
+    state_.machine = MachinePace{};
+    drainUntilQuiet();
+    setStartPosition();
+    view_.showControllerRestarted(
+        "Контроллер перезапустился (сброс или провал питания). Станок остановлен; положение, "
+        "известное программе, потеряно. Выведите станок в исходную точку и нажмите «УСТАНОВИТЬ "
+        "НАЧАЛЬНУЮ ПОЗИЦИЮ».");
 }
 
 bool SerialLink::portRemoved(int comNumber) {
@@ -74,6 +89,7 @@ void SerialLink::connectController() {
             // Opening the port reset the board: nothing queued, its own settings again.
             state_.machine = MachinePace{};
             drainUntilQuiet();
+            state_.watch = ControllerWatch{};
             return;
         }
         port_.close();

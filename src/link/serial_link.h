@@ -32,6 +32,10 @@ class SerialLink final : public Connection {
     // closes the port, shows "Не подключен", disables the machine controls and tells the
     // operator what may not have been carried out. "Обновить" finds the controller again.
     void connectionLost(std::optional<std::string_view> line);
+    // The controller sent its start-up text again: it has restarted (its reset button, a dip of
+    // its power) and forgotten its position and its queue. As after a new connection, the
+    // position is declared zero on both sides; the winding controls wait for the start position.
+    void controllerRestarted();
     // The system reports the device of COMn removed: the connection is lost when it is ours
     // (true then).
     bool portRemoved(int comNumber);

@@ -20,13 +20,18 @@ class SerialPort {
     virtual int bytesWaiting() = 0;
     // Reads `count` bytes; the number read, 0 on failure or when no port is open.
     virtual int read(char* buffer, int count) = 0;
-    // Writes UTF-8 text converted to the line's code page; the number of bytes written.
+    // Writes UTF-8 text converted to the line's code page, every byte of it: a device that takes
+    // nothing more within the write time-out is gone (deviceGone() then), and the rest is not
+    // sent. The number of bytes written.
     virtual int write(std::string_view text) = 0;
     virtual void close() = 0;
     // True once a call on the open port failed because its device is no longer there (a cable
     // pulled, the controller switched off); errors on the line itself (framing, overrun) are
     // not that. The port stays open until it is closed.
     virtual bool deviceGone() const = 0;
+    // The system's words for the last call that failed (opening or setting up a port, or a call
+    // that found its device gone); empty when it gave none.
+    virtual std::string failure() const = 0;
     // Text of bytes received on the line, as UTF-8.
     virtual std::string decode(std::string_view bytes) const = 0;
 };

@@ -87,6 +87,9 @@ class Window {
     virtual void show(ControlId id, bool visible) = 0;
     virtual void setFrontColour(ControlId id, Rgb colour) = 0;
     virtual void setBackColour(ControlId id, Rgb colour) = 0;
+    // What the window shows while the pointer rests on a control (a label cut short: its whole
+    // text); empty: nothing.
+    virtual void setTip(ControlId id, std::string_view text) = 0;
 
     // Tells the operator something that needs a decision before work goes on; returns when the
     // operator has read it.

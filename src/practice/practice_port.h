@@ -26,7 +26,9 @@ class PracticePort final : public SerialPort, private controller::ControllerHost
     int read(char* buffer, int count) override;
     int write(std::string_view text) override;
     void close() override;
+    // The controller inside takes every byte and never goes away.
     bool deviceGone() const override { return false; }
+    std::string failure() const override { return {}; }
     std::string decode(std::string_view bytes) const override { return std::string(bytes); }
 
     // The machine now.

@@ -32,6 +32,11 @@ void enableWindingControls(Window& window) {
         window.enable(id, true);
 }
 
+void disableWindingControls(Window& window) {
+    for (ControlId id : windingControls())
+        window.enable(id, false);
+}
+
 void setSectionButtonsEnabled(Window& window, bool enabled) {
     for (ControlId id = ctl::kSectionFirst; id <= ctl::kSectionLast; ++id)
         window.enable(id, enabled);

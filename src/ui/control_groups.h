@@ -11,6 +11,7 @@ void applySectionLayout(Window& window, int count);
 void disableMachineControls(Window& window);
 void enableManualControls(Window& window);
 void enableWindingControls(Window& window);
+void disableWindingControls(Window& window);
 void setSectionButtonsEnabled(Window& window, bool enabled);
 void resetSectionProgress(Window& window);
 

@@ -114,6 +114,37 @@ class FaultTest(ProgramTest):
         wait_until(lambda: program.text(STATUS) == "Подключен", "the status")
 
 
+    def test_a_controller_that_restarts_in_the_middle_of_a_section(self):
+        """Its reset button, or a dip of its power: the start-up text comes again instead of the
+        "ok" of the section's 20th line. Nothing of the section goes out any more; the position
+        is declared zero on both sides, the winding controls wait for the start position and the
+        operator is told."""
+        sim = self.simulator(3, "--restart-after", str(4 + 20))
+        program = self.start()
+        wait_until(lambda: sim.received() == [ZERO], "the zeroing line")
+        wait_until(lambda: program.control(RESET)["enabled"], "the zeroing line answered")
+        program.click_id(START_POSITION)
+        wait_until(lambda: program.control(SECTION_1)["enabled"], "the start position")
+        for number, text in FIELDS:
+            program.click_id(number)
+            program.type(text)
+        program.click_id(SECTION_1)
+        dialogs = wait_until(lambda: program.probe()["dialogs"], "the message", 60)
+        self.assertIn("Контроллер перезапустился (сброс или провал питания).", dialogs[0]["text"])
+        section = worked_example(3)[:20]
+        self.assertEqual(sim.received(), [ZERO, ZERO, "M17\r\n", "G0 Y6 Z15 F3000\r\n"] +
+                         section + [ZERO])
+        for number in (SECTION_1, "kStake", "kNext"):
+            self.assertFalse(program.control(number)["enabled"], number)
+        self.assertTrue(program.control(RESET)["enabled"])
+        self.assertIn("Высота: 0мм", program.text(READOUT))
+        x, y, w, h = dialogs[0]["buttons"][0]["screen"]
+        program.click_screen(x + w // 2, y + h // 2)
+        wait_until(lambda: not program.probe()["dialogs"], "the message to close")
+        self.answers(program)
+        self.assertEqual(sim.count("RX"), 25)
+
+
 def _add(name, options, check):
     setattr(FaultTest, "test_" + name, lambda self: check(self, options))
 

@@ -40,6 +40,8 @@ struct Options {
     bool wrongIdentification = false;
     int identificationBytes = -1;  // send only this many bytes of the text
     bool planner = false;          // the real controller's queue, pace and answers
+    long restartAfter = 0;         // at this line: no "ok", the start-up text again, all forgotten
+    long silentAfter = 0;          // from this line on: no answer at all
     // The line left with XON/XOFF on, as a terminal program leaves it, and an XOFF byte in the
     // first reply: a program that keeps the setting can write nothing after it.
     bool xonXoff = false;
@@ -62,8 +64,9 @@ void usage() {
                  "       [--split-ok] [--noise N] [--busy N] [--zero-byte] [--slow-id MS]\n"
                  "       [--id-delay-ms N] [--first-delay-ms N]\n"
                  "       [--silent-after-m112] [--no-id] [--wrong-id]\n"
-                 "       [--id-bytes N] [--xon-xoff]\n"
-                 "   or: controller-sim --link PATH [--log FILE] --planner\n");
+                 "       [--id-bytes N] [--xon-xoff] [--restart-after N] [--silent-after N]\n"
+                 "   or: controller-sim --link PATH [--log FILE] --planner\n"
+                 "       [--restart-after N] [--silent-after N]\n");
     std::exit(2);
 }
 
@@ -109,6 +112,10 @@ Options parse(int argc, char** argv) {
             o.planner = true;
         else if (a == "--xon-xoff")
             o.xonXoff = true;
+        else if (a == "--restart-after")
+            o.restartAfter = std::atol(value());
+        else if (a == "--silent-after")
+            o.silentAfter = std::atol(value());
         else
             usage();
     }
@@ -251,6 +258,7 @@ class Simulator final : public tarvel::controller::ControllerHost {
         note("OPEN");
         silent_ = false;
         answered_ = 0;
+        received_ = 0;
         // Opening the port resets the board: a queued controller starts afresh, and a machine
         // still moving (after an emergency stop, say) stops there.
         queue_.reset(nowUs());
@@ -274,6 +282,7 @@ class Simulator final : public tarvel::controller::ControllerHost {
             for (std::size_t end; (end = pending.find('\n')) != std::string::npos;) {
                 const std::string line = pending.substr(0, end + 1);
                 pending.erase(0, end + 1);
+                if (misbehave(line)) continue;
                 if (!o_.planner) {
                     answer(line, pending);
                     continue;
@@ -313,6 +322,30 @@ class Simulator final : public tarvel::controller::ControllerHost {
         writeAll(master_, "echo: look up the manual for the G-code dialect\r\n");
         sleepMs(o_.slowIdMs);
         writeAll(master_, "echo: token 7 of 7\r\n");
+    }
+
+    // The N-th line since the port was opened: the board restarts instead of answering (a reset
+    // button, a dip of its power), or the controller falls silent for good. True when the line
+    // is not to be answered.
+    bool misbehave(const std::string& line) {
+        ++received_;
+        if (silent_) {
+            note("RX %s", escaped(line).c_str());
+            return true;
+        }
+        if (received_ == o_.silentAfter) {
+            note("RX %s", escaped(line).c_str());
+            note("SILENT");
+            silent_ = true;
+            return true;
+        }
+        if (received_ != o_.restartAfter) return false;
+        note("RX %s", escaped(line).c_str());
+        note("RESTART");
+        queue_.reset(nowUs());
+        sleepMs(900);  // "start" comes some 0.9 s after the reset
+        sendIdentification();
+        return true;
     }
 
     // A program that waits for each "ok" cannot have sent anything more before it is written.
@@ -362,6 +395,7 @@ class Simulator final : public tarvel::controller::ControllerHost {
     int master_ = -1;
     bool silent_ = false;
     long answered_ = 0;  // lines answered since the port was opened
+    long received_ = 0;  // lines received since the port was opened
     tarvel::controller::QueuedController queue_{*this};
 };
 

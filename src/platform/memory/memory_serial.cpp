@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 namespace tarvel::memory {
 namespace {
@@ -113,7 +114,10 @@ bool MemorySerialPort::open(std::string_view name) {
     // As on Windows: a port still open is closed first, whatever then becomes of the new one.
     close();
     auto it = devices.find(std::string(name));
-    if (it == devices.end() || it->second.gone) return false;
+    if (it == devices.end() || it->second.gone) {
+        failure_ = "Не удается найти указанный файл (код 2)";
+        return false;
+    }
     device_ = &it->second;
     opened.emplace_back(name);
     ++device_->opens;
@@ -129,7 +133,10 @@ bool MemorySerialPort::open(std::string_view name) {
 
 bool MemorySerialPort::lost() {
     if (device_->vanishAtMs >= 0 && device_->now() >= device_->vanishAtMs) device_->gone = true;
-    if (device_->gone) gone_ = true;
+    if (device_->gone && !gone_) {
+        gone_ = true;
+        failure_ = kNotConnected;
+    }
     return device_->gone;
 }
 
@@ -161,6 +168,14 @@ int MemorySerialPort::read(char* buffer, int count) {
 int MemorySerialPort::write(std::string_view text) {
     if (!device_ || lost()) return 0;
     const std::string bytes = toLineBytes(text);
+    if (device_->takesOnly && *device_->takesOnly < bytes.size()) {
+        // The write went on until nothing more was taken: the device hangs.
+        const std::size_t taken = *std::exchange(device_->takesOnly, std::nullopt);
+        if (device_->keepWritten) device_->written.push_back(bytes.substr(0, taken));
+        gone_ = true;
+        failure_ = kTimedOut;
+        return static_cast<int>(taken);
+    }
     if (device_->keepWritten) device_->written.push_back(bytes);
     if (device_->onWrite) device_->onWrite(*device_, bytes);
     return static_cast<int>(bytes.size());

@@ -8,6 +8,7 @@
 #include <deque>
 #include <functional>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -31,6 +32,9 @@ struct MemoryDevice {
     // Unplugged: every call on its port fails as on a device that is no longer there; it cannot
     // be opened either.
     bool gone = false;
+    // Takes this many bytes of the next write and then nothing more within the write's time-out,
+    // as a device that hangs in the middle of a line: the port then finds it gone.
+    std::optional<std::size_t> takesOnly;
 
     // Bytes that become readable `delayMs` after now, after those queued before them.
     void arrive(std::string_view bytes, int delayMs = 0) {
@@ -82,7 +86,11 @@ class MemorySerialPort : public SerialPort {
         device_ = nullptr;
         gone_ = false;
     }
+    // What Windows says of an unplugged device, and of a write that timed out.
+    static constexpr const char* kNotConnected = "Устройство не подключено (код 1167)";
+    static constexpr const char* kTimedOut = "Время ожидания операции истекло (код 1460)";
     bool deviceGone() const override { return gone_; }
+    std::string failure() const override { return failure_; }
     std::string decode(std::string_view bytes) const override { return fromLineBytes(bytes); }
 
     std::map<std::string, MemoryDevice> devices;  // by port name
@@ -102,6 +110,7 @@ class MemorySerialPort : public SerialPort {
 
     MemoryDevice* device_ = nullptr;
     bool gone_ = false;
+    std::string failure_;
 };
 
 }  // namespace tarvel::memory

@@ -33,6 +33,7 @@ struct MemoryControl {
     bool enabled = true;
     bool visible = true;
     std::optional<Rgb> front, back;
+    std::string tip;
 };
 
 class MemoryWindow : public Window {
@@ -47,6 +48,7 @@ class MemoryWindow : public Window {
     void show(ControlId id, bool visible) override { controls.at(id).visible = visible; }
     void setFrontColour(ControlId id, Rgb c) override { controls.at(id).front = c; }
     void setBackColour(ControlId id, Rgb c) override { controls.at(id).back = c; }
+    void setTip(ControlId id, std::string_view text) override { controls.at(id).tip = text; }
     void showMessage(std::string_view text) override { messages.emplace_back(text); }
     // Takes the next of `answers`; none left: the default, as Enter gives it.
     Answer ask(std::string_view question, Choices choices, Answer byDefault) override;

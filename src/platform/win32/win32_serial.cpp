@@ -12,9 +12,15 @@ namespace tarvel::win32 {
 // PL2303 ERROR_BAD_COMMAND, Bluetooth ERROR_DEVICE_REMOVED, Wine ERROR_NOT_READY), and with no
 // abort on error, line errors (framing, overrun) come only as flags of ClearCommError.
 template <typename T>
-T Win32SerialPort::failed(T result) {
+T Win32SerialPort::failed(T result, DWORD error) {
     gone_ = true;
+    failure_ = systemMessage(error);
     return result;
+}
+
+bool Win32SerialPort::refused() {
+    failure_ = systemMessage(GetLastError());
+    return false;
 }
 
 bool Win32SerialPort::open(std::string_view name) {
@@ -22,7 +28,7 @@ bool Win32SerialPort::open(std::string_view name) {
     const std::wstring path = L"\\\\.\\" + widen(name);
     UniqueFile port(CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                                 OPEN_EXISTING, 0, nullptr));
-    if (!port) return false;
+    if (!port) return refused();
     HANDLE h = port.get();
     // Only a hint: drivers may keep their own sizes, and nothing here depends on them (every
     // read takes what is waiting), so a refusal is no reason to pass the port over.
@@ -30,12 +36,12 @@ bool Win32SerialPort::open(std::string_view name) {
 
     DCB found{};
     found.DCBlength = sizeof found;
-    if (!GetCommState(h, &found)) return false;
+    if (!GetCommState(h, &found)) return refused();
     DCB settings = controllerLineSettings(found);
-    if (!SetCommState(h, &settings)) return false;
+    if (!SetCommState(h, &settings)) return refused();
     // Without its time-outs a read could hold the window for ever.
     COMMTIMEOUTS timeouts = controllerTimeouts();
-    if (!SetCommTimeouts(h, &timeouts)) return false;
+    if (!SetCommTimeouts(h, &timeouts)) return refused();
     handle_ = std::move(port);
     return true;
 }
@@ -67,11 +73,19 @@ int Win32SerialPort::write(std::string_view text) {
         bytes.resize(static_cast<std::size_t>(length));
         WideCharToMultiByte(CP_ACP, 0, wide.data(), size, bytes.data(), length, nullptr, nullptr);
     }
-    DWORD written = 0;
-    if (!WriteFile(handle_.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written,
-                   nullptr))
-        return failed(static_cast<int>(written));
-    return static_cast<int>(written);
+    // A write that times out returns with what went out so far: the rest goes on, for a part of
+    // a line left in the controller would be joined to the next line. Nothing at all within
+    // the time-out means the device takes nothing any more.
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        DWORD written = 0;
+        if (!WriteFile(handle_.get(), bytes.data() + done, static_cast<DWORD>(bytes.size() - done),
+                       &written, nullptr))
+            return failed(static_cast<int>(done + written));
+        if (written == 0) return failed(static_cast<int>(done), ERROR_TIMEOUT);
+        done += written;
+    }
+    return static_cast<int>(done);
 }
 
 void Win32SerialPort::close() {

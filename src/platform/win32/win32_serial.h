@@ -21,15 +21,19 @@ class Win32SerialPort final : public SerialPort {
     int write(std::string_view text) override;
     void close() override;
     bool deviceGone() const override { return gone_; }
+    std::string failure() const override { return failure_; }
     std::string decode(std::string_view bytes) const override;
 
   private:
     // Notes that a call on the open port failed: its device is gone. Returns `result`.
     template <typename T>
-    T failed(T result);
+    T failed(T result, DWORD error = GetLastError());
+    // Notes why the port could not be opened or set up; false.
+    bool refused();
 
     UniqueFile handle_;
     bool gone_ = false;
+    std::string failure_;
 };
 
 }  // namespace tarvel::win32

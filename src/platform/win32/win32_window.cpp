@@ -107,6 +107,7 @@ Win32Window::Win32Window(HINSTANCE instance, std::wstring title, int roomBeside)
 Win32Window::~Win32Window() {
     // Controls go with their parent; the class goes after it, and the fonts and brushes last.
     hwnd_ = nullptr;
+    tips_.reset();
     window_.reset();
 }
 
@@ -276,6 +277,37 @@ void toStandardError(std::string_view text) {
 }
 
 }  // namespace
+
+void Win32Window::setTip(ControlId id, std::string_view text) {
+    const auto index = static_cast<std::size_t>(id);
+    if (!window_ || id < 0 || id >= kControlCount) return;
+    if (!tips_) {
+        tips_.reset(CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
+                                    WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP, CW_USEDEFAULT,
+                                    CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, window_.get(),
+                                    nullptr, instance_, nullptr));
+        if (!tips_) return;
+        SendMessageW(tips_.get(), TTM_SETMAXTIPWIDTH, 0, scaledLength(420, scale_));
+    }
+    std::wstring wide = widen(text);
+    TTTOOLINFOW tool{};
+    tool.cbSize = sizeof tool;
+    tool.uFlags = TTF_SUBCLASS;
+    tool.hwnd = window_.get();
+    tool.uId = static_cast<UINT_PTR>(id);
+    GetWindowRect(controls_[index], &tool.rect);
+    MapWindowPoints(nullptr, window_.get(), reinterpret_cast<POINT*>(&tool.rect), 2);
+    tool.lpszText = wide.data();
+    if (text.empty()) {
+        if (tipShown_[index])
+            SendMessageW(tips_.get(), TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+        tipShown_[index] = false;
+        return;
+    }
+    const UINT message = tipShown_[index] ? TTM_UPDATETIPTEXTW : TTM_ADDTOOLW;
+    tipShown_[index] = SendMessageW(tips_.get(), message, 0, reinterpret_cast<LPARAM>(&tool)) ||
+                       message == TTM_UPDATETIPTEXTW;
+}
 
 void Win32Window::showMessage(std::string_view text) {
     // A box that could not be shown answers 0; -1, what a dialog that could not be made answers,

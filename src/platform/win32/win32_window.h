@@ -38,6 +38,7 @@ class Win32Window final : public Window {
     void show(ControlId id, bool visible) override;
     void setFrontColour(ControlId id, Rgb colour) override;
     void setBackColour(ControlId id, Rgb colour) override;
+    void setTip(ControlId id, std::string_view text) override;
     void showMessage(std::string_view text) override;
     Answer ask(std::string_view question, Choices choices, Answer byDefault) override;
     Event waitForEvent(int timeoutMs) override;
@@ -83,6 +84,10 @@ class Win32Window final : public Window {
     std::array<std::optional<Rgb>, kControlCount> front_{};
     std::array<std::optional<Rgb>, kControlCount> back_{};
     std::array<UniqueBrush, kControlCount> backBrushes_{};
+    // Made with the first tip; its tools are rectangles of the main window, since a label lets
+    // the pointer's messages through to the window beneath it.
+    UniqueWindow tips_;
+    std::array<bool, kControlCount> tipShown_{};
     std::deque<Event> events_;
     // Above 0 while the program itself changes a control: what the control reports is dropped.
     int settingControl_ = 0;

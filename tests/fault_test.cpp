@@ -1,0 +1,191 @@
+// The controller's own faults, seen and never guessed: a restart by its start-up text, wherever
+// the program meets it; silence by the clock; a halt by its "Error:" line; a line that does not
+// go out whole, as a device gone.
+#include <gtest/gtest.h>
+
+#include "fakes/app_fixture.h"
+#include "ui/control_groups.h"
+#include "ui/control_table.h"
+
+namespace tarvel {
+namespace {
+
+using memory::MemoryDevice;
+using Lines = std::vector<std::string>;
+
+constexpr const char* kRestarted =
+    "Контроллер перезапустился (сброс или провал питания). Станок остановлен; положение, известное "
+    "программе, потеряно. Выведите станок в исходную точку и нажмите «УСТАНОВИТЬ НАЧАЛЬНУЮ "
+    "ПОЗИЦИЮ».";
+
+class FaultTest : public testing::ConnectedFixture {
+  protected:
+    void SetUp() override {
+        ConnectedFixture::SetUp();
+        setFields({{ctl::kCoreHeight, "40"},
+                   {ctl::kCoreDiameter, "50"},
+                   {ctl::kSlotCount, "12"},
+                   {ctl::kSlotDepth, "10"},
+                   {ctl::kSlotWidth, "5"},
+                   {ctl::kPoles, "5"},
+                   {ctl::kSectionTurns1, "10"},
+                   {ctl::kCommutatorDistance, "10"},
+                   {ctl::kDirection, "0"}});
+    }
+    // How the status label read at each wait of the program, by the clock.
+    struct Seen {
+        std::int64_t atMs;
+        std::string text;
+        bool red;
+        std::string tip;
+    };
+    void watchTheStatus() {
+        window.idleEvent = [this] {
+            seen.push_back({clock.now, window.text(ctl::kStatus),
+                            window.controls[ctl::kStatus].front == colour::kDisconnected,
+                            window.controls[ctl::kStatus].tip});
+            return pressStopAt >= 0 && clock.now >= pressStopAt
+                       ? Event::controlEvent(ctl::kStop, ControlEventKind::Clicked)
+                       : Event::none();
+        };
+    }
+    const Seen* seenAt(std::int64_t ms) {
+        for (const Seen& s : seen)
+            if (s.atMs >= ms) return &s;
+        return nullptr;
+    }
+    std::vector<Seen> seen;
+    std::int64_t pressStopAt = -1;
+};
+
+// Wherever the program meets the start-up text again, the operation sends nothing more, the
+// position is declared zero on both sides and the winding controls wait for the start position.
+struct Restart {
+    const char* name;
+    bool inASection;
+    std::size_t atLine;  // the line it restarts at
+    int textAfterMs;     // -1: instead of the "ok"; else that long after it
+};
+
+using ARestart = testing::Each<FaultTest, Restart>;
+
+TEST_P(ARestart, StopsEverythingAndDeclaresTheZero) {
+    const Restart& c = GetParam();
+    dev().onWrite = [&c](MemoryDevice& d, const std::string&) {
+        if (d.written.size() != c.atLine) return d.arrive("ok\n");
+        if (c.textAfterMs >= 0) d.arrive("ok\n");
+        d.arrive(memory::controllerIdentification(), std::max(c.textAfterMs, 1));
+    };
+    if (c.inASection) {
+        window.click(ctl::kSection1);
+    } else {
+        window.key(key::kUp);
+        window.wait(300);
+    }
+    runScript();
+    const Lines written = dev().written;
+    ASSERT_GE(written.size(), c.atLine + 1) << c.name;
+    // The restart's own zero line, and nothing else after the line it restarted at.
+    EXPECT_EQ(Lines(written.begin() + static_cast<std::ptrdiff_t>(c.atLine), written.end()),
+              Lines{"G92 X0 Y0 Z0 E0\r\n"})
+        << c.name;
+    EXPECT_EQ(app.position().height, 0.0f) << c.name;
+    EXPECT_EQ(app.position().length, 0.0f) << c.name;
+    ASSERT_EQ(window.messages.size(), 1u) << c.name;
+    EXPECT_EQ(window.messages[0], kRestarted) << c.name;
+    for (ControlId id : windingControls())
+        EXPECT_FALSE(window.enabled(id)) << c.name << ", control " << id;
+    for (ControlId id : manualControls())
+        EXPECT_TRUE(window.enabled(id)) << c.name << ", control " << id;
+    EXPECT_EQ(window.text(ctl::kStatus), "Подключен") << c.name;
+    if (c.inASection) {
+        ASSERT_TRUE(app.cycles().stoppedCycle(1).has_value()) << c.name;
+        EXPECT_FALSE(app.cycles().stoppedCycle(1)->continuable) << c.name;
+    }
+}
+INSTANTIATE_TEST_SUITE_P(Cases, ARestart,
+                         ::testing::Values(Restart{"in a wait for ok", true, 10, -1},
+                                           Restart{"in the drain before a line", true, 10, 5},
+                                           Restart{"at rest", false, 1, 200}),
+                         testing::CaseName());
+
+// A wait that hears nothing for 5 s says so, counting up; a byte ends it. A controller that sends
+// its busy lines is never silent.
+struct Silence {
+    const char* name;
+    bool busyLines;
+};
+
+using Silent = testing::Each<FaultTest, Silence>;
+
+TEST_P(Silent, ForFiveSecondsIsShown) {
+    const Silence& c = GetParam();
+    dev().onWrite = [&c](MemoryDevice& d, const std::string&) {
+        if (c.busyLines)
+            for (int ms = 2000; ms < 8000; ms += 2000)
+                d.arrive("echo:busy: processing\n", ms);
+        d.arrive("ok\n", 8000);
+    };
+    watchTheStatus();
+    const std::int64_t start = clock.now;
+    window.key(key::kUp);
+    runScript();
+    // Each look is taken as a wait begins: what the wait before it showed.
+    const Seen* before = seenAt(start + 4900);
+    const Seen* five = seenAt(start + 5100);
+    const Seen* seven = seenAt(start + 7100);
+    ASSERT_TRUE(before && five && seven) << c.name;
+    EXPECT_EQ(before->text, "Подключен") << c.name;
+    EXPECT_EQ(five->text, c.busyLines ? "Подключен" : "Нет ответа 5 с") << c.name;
+    EXPECT_EQ(seven->text, c.busyLines ? "Подключен" : "Нет ответа 7 с") << c.name;
+    EXPECT_EQ(seven->red, !c.busyLines) << c.name;
+    EXPECT_EQ(window.text(ctl::kStatus), "Подключен") << c.name;
+    EXPECT_EQ(window.controls[ctl::kStatus].front, colour::kConnected) << c.name;
+}
+INSTANTIATE_TEST_SUITE_P(Cases, Silent,
+                         ::testing::Values(Silence{"silent", false}, Silence{"busy", true}),
+                         testing::CaseName());
+
+// A halted controller's "Error:" line, in two pieces: in the label, cut to fit, and whole under
+// the pointer, until СТОП ends the wait.
+TEST_F(FaultTest, AnErrorLineIsShownUntilTheWaitEnds) {
+    dev().onWrite = [](MemoryDevice& d, const std::string&) {
+        d.arrive("echo:M112 Shutdown\nErr", 1);
+        d.arrive("or:Printer halted. kill() called!\n", 3);
+    };
+    watchTheStatus();
+    pressStopAt = clock.now + 20000;
+    window.key(key::kUp);
+    runScript();
+    const Seen* halted = seenAt(pressStopAt - 1000);
+    ASSERT_TRUE(halted);
+    EXPECT_EQ(halted->text, "Ошибка контроллера: Printer halte…");
+    EXPECT_TRUE(halted->red);
+    EXPECT_NE(halted->tip.find("Ошибка контроллера: Printer halted. kill() called!"),
+              std::string::npos);
+    EXPECT_TRUE(window.messages.empty());
+    EXPECT_EQ(window.text(ctl::kStatus), "Подключен");
+    EXPECT_EQ(window.controls[ctl::kStatus].tip, "");
+}
+
+// A write that takes only part of a line: the device is gone, the part waits in the controller
+// without its line end, nothing more is written, the record stays, and the message ends with
+// Windows' reason.
+class ACutWrite : public FaultTest, public ::testing::WithParamInterface<int> {};
+
+TEST_P(ACutWrite, IsADeviceGone) {
+    const std::size_t taken = static_cast<std::size_t>(GetParam());
+    dev().takesOnly = taken;
+    window.key(key::kUp);  // "G0 Y1F1500\r\n"
+    runScript();
+    EXPECT_EQ(dev().written, Lines{std::string("G0 Y1F1500\r\n").substr(0, taken)});
+    EXPECT_FALSE(port.isOpen());
+    EXPECT_EQ(app.position().length, 0.0f);
+    ASSERT_EQ(window.messages.size(), 1u);
+    const std::string reason = " (Windows: Время ожидания операции истекло (код 1460))";
+    EXPECT_EQ(window.messages[0].substr(window.messages[0].size() - reason.size()), reason);
+}
+INSTANTIATE_TEST_SUITE_P(EachByte, ACutWrite, ::testing::Range(0, 12));
+
+}  // namespace
+}  // namespace tarvel
