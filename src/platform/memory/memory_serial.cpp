@@ -118,7 +118,8 @@ bool MemorySerialPort::open(std::string_view name) {
         failure_ = "Не удается найти указанный файл (код 2)";
         return false;
     }
-    device_ = &it->second;
+    open_ = std::string(name);
+    MemoryDevice* device_ = &it->second;
     opened.emplace_back(name);
     ++device_->opens;
     device_->clock = clock;
@@ -131,7 +132,19 @@ bool MemorySerialPort::open(std::string_view name) {
     return true;
 }
 
+MemoryDevice* MemorySerialPort::device() {
+    if (!open_) return nullptr;
+    const auto it = devices.find(*open_);
+    return it == devices.end() ? nullptr : &it->second;
+}
+
 bool MemorySerialPort::lost() {
+    MemoryDevice* device_ = device();
+    if (!device_) {
+        gone_ = true;
+        failure_ = kNotConnected;
+        return true;
+    }
     if (device_->vanishAtMs >= 0 && device_->now() >= device_->vanishAtMs) device_->gone = true;
     if (device_->gone && !gone_) {
         gone_ = true;
@@ -141,9 +154,10 @@ bool MemorySerialPort::lost() {
 }
 
 int MemorySerialPort::bytesWaiting() {
-    if (!device_) return 0;
+    if (!open_) return 0;
     ++queries;
     if (lost()) return 0;
+    MemoryDevice* device_ = device();
     device_->received += device_->pending;
     device_->pending.clear();
     while (!device_->arrivals.empty() && device_->arrivals.front().atMs <= device_->now()) {
@@ -154,7 +168,8 @@ int MemorySerialPort::bytesWaiting() {
 }
 
 int MemorySerialPort::read(char* buffer, int count) {
-    if (!device_ || lost()) return 0;
+    if (!open_ || lost()) return 0;
+    MemoryDevice* device_ = device();
     if (static_cast<std::size_t>(count) > device_->received.size()) {
         faults.push_back("a read of " + std::to_string(count) + " bytes would wait forever");
         return 0;
@@ -166,7 +181,8 @@ int MemorySerialPort::read(char* buffer, int count) {
 }
 
 int MemorySerialPort::write(std::string_view text) {
-    if (!device_ || lost()) return 0;
+    if (!open_ || lost()) return 0;
+    MemoryDevice* device_ = device();
     const std::string bytes = toLineBytes(text);
     if (device_->takesOnly && *device_->takesOnly < bytes.size()) {
         // The write went on until nothing more was taken: the device hangs.

@@ -77,13 +77,13 @@ class MemorySerialPort : public SerialPort {
     bool open(std::string_view name) override;
     bool isOpen() const override {
         ++isOpenQueries;
-        return device_ != nullptr;
+        return open_.has_value();
     }
     int bytesWaiting() override;
     int read(char* buffer, int count) override;
     int write(std::string_view text) override;
     void close() override {
-        device_ = nullptr;
+        open_.reset();
         gone_ = false;
     }
     // What Windows says of an unplugged device, and of a write that timed out.
@@ -102,13 +102,15 @@ class MemorySerialPort : public SerialPort {
     mutable int isOpenQueries = 0;
     // What the program did wrong with the port (a read of bytes that never come).
     std::vector<std::string> faults;
-    MemoryDevice* device() { return device_; }
+    // The device of the open port; none when it has been taken out of `devices` meanwhile, which
+    // is as good as unplugged.
+    MemoryDevice* device();
 
   private:
     // True (and the call failed) when the device is gone.
     bool lost();
 
-    MemoryDevice* device_ = nullptr;
+    std::optional<std::string> open_;  // the name of the open port
     bool gone_ = false;
     std::string failure_;
 };
