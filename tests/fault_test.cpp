@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "fakes/app_fixture.h"
+#include "platform/keys.h"
 #include "ui/control_groups.h"
 #include "ui/control_table.h"
 

@@ -4,6 +4,7 @@
 
 #include "fakes/app_fixture.h"
 #include "link/identification.h"
+#include "platform/keys.h"
 #include "ui/control_table.h"
 
 namespace tarvel {
@@ -311,7 +312,7 @@ TEST_F(ExchangeTest, OtherEventsDuringAWaitAreConsumed) {
     window.controls[ctl::kCommandBox].text = "G0 Y1";
     window.click(ctl::kSend);
     window.click(ctl::kRefresh);  // taken by the wait: no reconnect
-    window.key(38);
+    window.key(key::kUp);
     window.idle(30);
     runScript();
     EXPECT_EQ(port.opened.size(), 1u);

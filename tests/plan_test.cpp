@@ -59,7 +59,7 @@ TEST_F(PlanTest, TheToolPrintsWhatTheProgramSends) {
     press(ctl::kStartPosition);
     for (int slot = 1; slot <= 3; ++slot) {
         press(ctl::kSection1);
-        press(ctl::kSection1 + 1);
+        press(ctl::kSection2);
         press(ctl::kNext);
     }
     press(ctl::kStake);

@@ -9,6 +9,7 @@
 
 #include "fakes/app_fixture.h"
 #include "motion/motion_model.h"
+#include "platform/keys.h"
 #include "ui/control_table.h"
 
 namespace tarvel {

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "fakes/app_fixture.h"
+#include "platform/keys.h"
 #include "ui/control_table.h"
 #include "winding/section_cycle.h"
 
@@ -39,7 +40,7 @@ class WindingTest : public testing::ConnectedFixture {
     }
     Lines wind(int section = 1) {
         dev().written.clear();
-        window.click(ctl::kSection1 + section - 1);
+        window.click(ctl::sectionButton(section));
         runScript();
         return dev().written;
     }
@@ -58,8 +59,8 @@ TEST_F(WindingTest, WorkedExampleByteForByte) {
     EXPECT_EQ(app.speeds().feedYZ, 96000);
     EXPECT_EQ(window.state(ctl::kSectionProgress1), 100);
     EXPECT_EQ(window.state(ctl::kCycleProgress), 0);
-    for (int i = 0; i < 4; ++i)
-        EXPECT_TRUE(window.enabled(ctl::kSection1 + i));
+    for (ControlId button : ctl::kSectionButtons)
+        EXPECT_TRUE(window.enabled(button));
 
     // Anticlockwise: the two turn angles change sides.
     setFields({{ctl::kDirection, "1"}});
@@ -89,7 +90,7 @@ TEST_F(WindingTest, TurnCounts) {
 
     // No turn, or a negative count: approach, descent at the feed left before, departure.
     for (const char* turns : {"0", "-3", ""}) {
-        setFields({{23, turns}});
+        setFields({{ctl::kSectionTurns1, turns}});
         Lines none(kWorkedExample.begin(), kWorkedExample.begin() + 7);
         none.push_back("G0 Z-4 F96000\r\n");  // the feed of the earlier cycle
         none.insert(none.end(), kWorkedExample.end() - 2, kWorkedExample.end());
@@ -200,8 +201,8 @@ TEST_P(ParametersThatWouldSendTheMachineAwayAreRefused, EachCase) {
     EXPECT_EQ(app.position().height, 1.5f);
     EXPECT_EQ(app.position().rotation, 3.5f);
     EXPECT_EQ(window.state(ctl::kSectionProgress1), 40);
-    for (int i = 0; i < 4; ++i)
-        EXPECT_TRUE(window.enabled(ctl::kSection1 + i));
+    for (ControlId button : ctl::kSectionButtons)
+        EXPECT_TRUE(window.enabled(button));
 }
 INSTANTIATE_TEST_SUITE_P(Cases, ParametersThatWouldSendTheMachineAwayAreRefused,
                          ::testing::ValuesIn(kParametersThatWouldSendTheMachineAwayAreRefusedCases),
@@ -228,7 +229,7 @@ TEST_F(WindingTest, WithoutAControllerTheCycleEndsAtOnceAsIfItHadCountedThrough)
     EXPECT_EQ(app.layout().lastWoundSection, 1);
     EXPECT_EQ(window.state(ctl::kSectionProgress1), 100);
     EXPECT_EQ(window.state(ctl::kCycleProgress), 0);
-    EXPECT_TRUE(window.enabled(ctl::kSection1 + 3));
+    EXPECT_TRUE(window.enabled(ctl::kSection4));
 }
 
 // The key-down that the cycle's last wait took jogs after section 1, and is dropped after
@@ -284,7 +285,7 @@ TEST_F(WindingTest, Staking) {
     EXPECT_EQ(twelve.size(), 2u + 12 * 4);
     EXPECT_EQ(twelve[5], "G0 E30 F120000\r\n");
     for (const char* bars : {"0", "-4", ""}) {
-        setFields({{19, bars}});
+        setFields({{ctl::kBarCount, bars}});
         EXPECT_TRUE(stake().empty()) << bars;
     }
 }
@@ -332,17 +333,18 @@ TEST_F(WindingTest, TheComputerStaysAwakeWhileLinesGoOut) {
 struct APulledCableEndsTheOperationAndClosesThePortCase {
     const char* name;
     std::size_t vanishAtLine;  // 0: unplugged before the first line
-    int input;                 // a control clicked, or (negative) a key pressed
+    ControlId click;           // a control clicked, or none
+    int key;                   // else a key pressed
     std::size_t written;
     const char* line;  // named in the message
 };
 
 const APulledCableEndsTheOperationAndClosesThePortCase
     kAPulledCableEndsTheOperationAndClosesThePortCases[] = {
-        {"while the 10th line of a section waits for its ok", 10, ctl::kSection1, 10,
+        {"while the 10th line of a section waits for its ok", 10, ctl::kSection1, 0, 10,
          "G0 Y44 F96000"},
-        {"before a jog key's line", 0, -38, 0, "G0 Y1F1500"},
-        {"while the staking's dwell waits", 4, ctl::kStake, 4, "G04 X0.1"},
+        {"before a jog key's line", 0, {}, key::kUp, 0, "G0 Y1F1500"},
+        {"while the staking's dwell waits", 4, ctl::kStake, 0, 4, "G04 X0.1"},
 };
 
 using APulledCableEndsTheOperationAndClosesThePort =
@@ -358,8 +360,8 @@ TEST_P(APulledCableEndsTheOperationAndClosesThePort, EachCase) {
         else
             d.arrive("ok\n");
     };
-    if (c.input < 0) window.key(-c.input);
-    if (c.input >= 0) window.click(c.input);
+    if (c.key) window.key(c.key);
+    if (kEveryControl.contains(c.click)) window.click(c.click);
     runScript();
     EXPECT_EQ(dev().written.size(), c.written) << c.name;
     EXPECT_FALSE(port.isOpen()) << c.name;

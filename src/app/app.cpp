@@ -72,7 +72,10 @@ void App::mainLoopPass() {
     // A key-down taken last by the previous wait (this loop's or a handler's) is acted on now;
     // the ones a handler's wait took before it are lost.
     if (events_.last().kind == EventKind::KeyDown) {
-        dispatchKey(*this, events_.last().key);
+        const int key = events_.last().key;
+        // Acted on once, whatever the next wait takes (a tick leaves the last event as it is).
+        events_.forgetLast();
+        dispatchKey(*this, key);
         refreshReadout();
         noticeLostConnection();
     }

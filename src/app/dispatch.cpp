@@ -58,7 +58,7 @@ const Row* rowOf(const Row (&rows)[N], ControlId id) {
 void windSection(App& app, ControlId button) {
     // No second cycle can be started while this one runs; the cycle enables them at its end.
     setSectionButtonsEnabled(app.window(), false);
-    const int section = button - ctl::kSectionFirst + 1;
+    const int section = ctl::kSectionButtons.placeOf(button) + 1;
     app.cycles().windSection(section);
     // After section 2, and only then, what the cycle's last wait took is dropped: a key-down
     // does not jog after it, a close does not end the program.
@@ -90,43 +90,43 @@ void focusLost(App& app, ControlId id) {
 // focus events of every field with focus editing follow these, from the control table.
 constexpr auto kDrops = Continuation::Dropped;
 
+constexpr ControlRun only(ControlId id) {
+    return {id, id};
+}
+
 constexpr Route kFixedRoutes[] = {
-    {ctl::kPoles, ctl::kPoles, TextChanged,
+    {only(ctl::kPoles), TextChanged,
      [](App& app, ControlId) { copyPolesToSections(app.window()); }},
-    {ctl::kTurns, ctl::kTurns, TextChanged,
+    {only(ctl::kTurns), TextChanged,
      [](App& app, ControlId) { copyTurnsToSections(app.window()); }},
     // A cycle asks itself whether a stopped run of it goes on; another cycle gives it up.
-    {ctl::kSectionFirst, ctl::kSectionLast, Clicked, windSection},
-    {ctl::kRotationFirst, ctl::kRotationLast, Clicked, rotationButton},
-    {ctl::kJogHeightUp, ctl::kJogLengthDown, Clicked, jogButton},
-    {ctl::kLengthZero, ctl::kRotationZero, Clicked, zeroButton, kDrops},
-    {ctl::kStartPosition, ctl::kStartPosition, Clicked,
-     [](App& app, ControlId) { app.setup().startPosition(); }, kDrops},
-    {ctl::kReset, ctl::kReset, Clicked, [](App& app, ControlId) { app.setup().emergencyReset(); },
+    {ctl::kSectionButtons, Clicked, windSection},
+    {ctl::kRotationButtons, Clicked, rotationButton},
+    {ctl::kJogButtons, Clicked, jogButton},
+    {ctl::kZeroButtons, Clicked, zeroButton, kDrops},
+    {only(ctl::kStartPosition), Clicked, [](App& app, ControlId) { app.setup().startPosition(); },
      kDrops},
-    {ctl::kPark, ctl::kPark, Clicked, [](App& app, ControlId) { app.setup().park(); }, kDrops},
-    {ctl::kChange, ctl::kChange, Clicked,
-     [](App& app, ControlId) { app.setup().changeWorkpiece(); }, kDrops},
-    {ctl::kRefresh, ctl::kRefresh, Clicked, [](App& app, ControlId) { app.link().reconnect(); },
+    {only(ctl::kReset), Clicked, [](App& app, ControlId) { app.setup().emergencyReset(); }, kDrops},
+    {only(ctl::kPark), Clicked, [](App& app, ControlId) { app.setup().park(); }, kDrops},
+    {only(ctl::kChange), Clicked, [](App& app, ControlId) { app.setup().changeWorkpiece(); },
      kDrops},
-    {ctl::kSend, ctl::kSend, Clicked,
+    {only(ctl::kRefresh), Clicked, [](App& app, ControlId) { app.link().reconnect(); }, kDrops},
+    {only(ctl::kSend), Clicked,
      [](App& app, ControlId) {
          app.exchange().sendOperatorCommand(app.window().text(ctl::kCommandBox));
      },
      kDrops},
-    {ctl::kStake, ctl::kStake, Clicked,
-     [](App& app, ControlId) { app.cycles().stakeCommutator(); }},
-    {ctl::kNext, ctl::kNext, Clicked, [](App& app, ControlId) { app.setup().nextPosition(); },
-     kDrops},
-    {ctl::kSave, ctl::kSave, Clicked, [](App& app, ControlId) { app.profile().saveProfile(); }},
-    {ctl::kLoad, ctl::kLoad, Clicked, [](App& app, ControlId) { app.profile().loadProfile(); }},
+    {only(ctl::kStake), Clicked, [](App& app, ControlId) { app.cycles().stakeCommutator(); }},
+    {only(ctl::kNext), Clicked, [](App& app, ControlId) { app.setup().nextPosition(); }, kDrops},
+    {only(ctl::kSave), Clicked, [](App& app, ControlId) { app.profile().saveProfile(); }},
+    {only(ctl::kLoad), Clicked, [](App& app, ControlId) { app.profile().loadProfile(); }},
 };
 
 std::vector<Route> buildRoutes() {
     std::vector<Route> routes(std::begin(kFixedRoutes), std::end(kFixedRoutes));
     for (ControlId id : focusEditFields()) {
-        routes.push_back({id, id, FocusGained, focusGained});
-        routes.push_back({id, id, FocusLost, focusLost});
+        routes.push_back({only(id), FocusGained, focusGained});
+        routes.push_back({only(id), FocusLost, focusLost});
     }
     return routes;
 }
@@ -140,8 +140,7 @@ std::span<const Route> controlRoutes() {
 
 void dispatchControl(App& app, const Event& event) {
     for (const Route& route : controlRoutes()) {
-        if (event.sub != route.event || event.control < route.first || event.control > route.last)
-            continue;
+        if (event.sub != route.event || !route.controls.contains(event.control)) continue;
         if (route.continuation == Continuation::Dropped) app.cycles().dropContinuation();
         route.action(app, event.control);
     }

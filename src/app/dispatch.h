@@ -5,6 +5,7 @@
 #include <span>
 
 #include "platform/window.h"
+#include "ui/control_ids.h"
 
 namespace tarvel {
 
@@ -17,10 +18,9 @@ using Action = void (*)(App& app, ControlId id);
 // in; any other line may declare them anew, and a new connection resets the controller.
 enum class Continuation { Kept, Dropped };
 
-// A control, or a range of controls, the event that it reacts to and what it does.
+// A control, or a run of controls, the event that it reacts to and what it does.
 struct Route {
-    ControlId first;
-    ControlId last;
+    ControlRun controls;
     ControlEventKind event;
     Action action;
     Continuation continuation = Continuation::Kept;

@@ -48,7 +48,7 @@ std::string cutToFit(const std::string& text, std::size_t characters) {
 ControlId fieldOf(Parameter parameter) {
     for (const ParameterField& row : kParameterFields)
         if (row.parameter == parameter) return row.field;
-    return -1;
+    return {};
 }
 
 std::optional<Parameter> parameterOf(ControlId field) {
@@ -113,7 +113,7 @@ void WindowViews::showCycleProgress(int percent) {
 }
 
 void WindowViews::showSectionProgress(int section, int percent) {
-    window_.setState(ctl::kSectionProgressFirst + section - 1, percent);
+    window_.setState(ctl::sectionBar(section), percent);
 }
 
 void WindowViews::enableSectionButtons(bool enabled) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "numtext/reals.h"
+#include "platform/keys.h"
 #include "platform/window.h"
 
 namespace tarvel {

@@ -52,8 +52,7 @@ void readValues(const Window& window, const WindingForm& form, Plan& plan) {
         const std::optional<Parameter> parameter = parameterOf(row.field);
         if (!parameter && row.field != ctl::kTurns) continue;
         const std::string text = window.text(row.field);
-        plan.fields.push_back({controlTable()[static_cast<std::size_t>(row.label)].caption, text,
-                               readingOf(text, parameter)});
+        plan.fields.push_back({specOf(row.label).caption, text, readingOf(text, parameter)});
     }
 }
 
@@ -181,7 +180,7 @@ Plan planWork(std::string_view profileBytes, const Options& options,
     for (int slot = 1; slot <= slots; ++slot) {
         for (int k = 1; k <= plan.sectionCount; ++k) {
             Step section{Step::Kind::Section, slot, k, readTurns(program.app.views(), k)};
-            if (!op.press(ctl::kSectionFirst + k - 1, std::move(section))) return plan;
+            if (!op.press(ctl::sectionButton(k), std::move(section))) return plan;
         }
         if (!op.press(ctl::kNext, {Step::Kind::Next, slot})) return plan;
     }

@@ -1,36 +1,33 @@
 // The window as the core sees it: controls addressed by number, and one event at a time.
 #pragma once
 
+#include <compare>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
 
 namespace tarvel {
 
-// The fixed number (0 to 114) of a control of the main window.
-using ControlId = int;
+// A control of the main window, by the number the window gives it. A name, not a quantity: ids
+// do not add up, and a run of controls is named by its first and last (ui/control_ids.h).
+class ControlId {
+  public:
+    constexpr ControlId() = default;
+    constexpr explicit ControlId(int number) : number_(number) {}
+    constexpr int number() const { return number_; }
+    constexpr std::size_t index() const { return static_cast<std::size_t>(number_); }
+    friend constexpr bool operator==(ControlId, ControlId) = default;
+    friend constexpr auto operator<=>(ControlId, ControlId) = default;
+
+  private:
+    int number_ = -1;
+};
 
 struct Rgb {
     std::uint8_t r = 0, g = 0, b = 0;
     friend bool operator==(const Rgb&, const Rgb&) = default;
 };
-
-// Virtual-key codes of the keys the program acts on, as the window reports them.
-namespace key {
-
-constexpr int kBackspace = 0x08;
-constexpr int kTab = 0x09;
-constexpr int kShift = 0x10;
-constexpr int kSpace = 0x20;
-constexpr int kLeft = 0x25;
-constexpr int kUp = 0x26;
-constexpr int kRight = 0x27;
-constexpr int kDown = 0x28;
-constexpr int kNumpadPlus = 0x6B;  // the numeric keypad's + and −; the main keyboard's do not jog
-constexpr int kNumpadMinus = 0x6D;
-constexpr int kPacket = 0xE7;  // a character with no key of its own (Cyrillic, symbols)
-
-}  // namespace key
 
 // PortRemoved: the system reports the device of a COM port gone (a USB adapter pulled, the
 // controller switched off); some drivers say nothing else, and the port's handle stays "open".
@@ -41,20 +38,20 @@ enum class ControlEventKind { Clicked, FocusGained, FocusLost, TextChanged, Othe
 struct Event {
     EventKind kind = EventKind::None;
     int key = 0;                                     // virtual-key code of a key-down
-    ControlId control = -1;                          // control of a control event
+    ControlId control;                               // control of a control event
     ControlEventKind sub = ControlEventKind::Other;  // what happened to it
     int timer = 0;                                   // number of a timer event
     int port = 0;                                    // n of the COMn port of a removal
 
     static Event none() { return {}; }
-    static Event keyDown(int key) { return {EventKind::KeyDown, key, -1, {}, 0, 0}; }
+    static Event keyDown(int key) { return {EventKind::KeyDown, key, {}, {}, 0, 0}; }
     static Event controlEvent(ControlId id, ControlEventKind sub) {
         return {EventKind::Control, 0, id, sub, 0, 0};
     }
-    static Event timerTick(int id) { return {EventKind::Timer, 0, -1, {}, id, 0}; }
-    static Event close() { return {EventKind::Close, 0, -1, {}, 0, 0}; }
+    static Event timerTick(int id) { return {EventKind::Timer, 0, {}, {}, id, 0}; }
+    static Event close() { return {EventKind::Close, 0, {}, {}, 0, 0}; }
     static Event portRemoved(int comNumber) {
-        return {EventKind::PortRemoved, 0, -1, {}, 0, comNumber};
+        return {EventKind::PortRemoved, 0, {}, {}, 0, comNumber};
     }
     bool isControl(ControlId id, ControlEventKind s) const {
         return kind == EventKind::Control && control == id && sub == s;

@@ -11,8 +11,11 @@ class EventSource {
     explicit EventSource(Window& window) : window_(window) {}
 
     Event next(int timeoutMs) {
-        last_ = window_.waitForEvent(timeoutMs);
-        return last_;
+        const Event event = window_.waitForEvent(timeoutMs);
+        // The timer's ticks carry no action: one that a handler's wait takes after a key-down
+        // must not push the key-down out (Windows sends them whatever the program is doing).
+        if (event.kind != EventKind::Timer) last_ = event;
+        return event;
     }
     const Event& last() const { return last_; }
     // What the last wait took is not to be acted on.

@@ -11,8 +11,8 @@ void applySectionLayout(Window& window, int count) {
         for (ControlId id : sectionColumn(k))
             window.show(id, columnShown);
         if (k >= 2) {
-            window.show(ctl::kSectionFirst + k - 1, k <= count);
-            window.show(ctl::kSectionProgressFirst + k - 1, k <= count);
+            window.show(ctl::sectionButton(k), k <= count);
+            window.show(ctl::sectionBar(k), k <= count);
         }
     }
 }
@@ -38,12 +38,12 @@ void disableWindingControls(Window& window) {
 }
 
 void setSectionButtonsEnabled(Window& window, bool enabled) {
-    for (ControlId id = ctl::kSectionFirst; id <= ctl::kSectionLast; ++id)
+    for (ControlId id : ctl::kSectionButtons)
         window.enable(id, enabled);
 }
 
 void resetSectionProgress(Window& window) {
-    for (ControlId id = ctl::kSectionProgressFirst; id <= ctl::kSectionProgressLast; ++id)
+    for (ControlId id : ctl::kSectionBars)
         window.setState(id, 0);
 }
 

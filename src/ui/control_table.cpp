@@ -126,7 +126,7 @@ constexpr const char* kColumnCaptions[kSections] = {"С 1", "С 2", "С 3", "С 
 using Table = std::array<ControlSpec, kControlCount>;
 
 void put(Table& t, Named control, ControlSpec description, unsigned groups = 0) {
-    ControlSpec& row = t.at(static_cast<std::size_t>(control.id));
+    ControlSpec& row = t.at(control.id.index());
     const int fills = row.fills;
     row = description;
     row.name = control.name;
@@ -184,8 +184,7 @@ void placeParameterPanel(Table& t) {
         for (int k = 0; k < kSections; ++k) {
             put(t, row.fields[k],
                 plain(ControlKind::NumberField, {kColumnX[k], row.y, 58, 26}, kFont0), row.groups);
-            t[static_cast<std::size_t>(row.fields[k].id)].cell = {static_cast<SectionRow>(r),
-                                                                  k + 1};
+            t[row.fields[k].id.index()].cell = {static_cast<SectionRow>(r), k + 1};
         }
     }
     for (int k = 0; k < kSections; ++k)
@@ -271,9 +270,8 @@ Table buildTable() {
 // The controls whose groups include every flag of `flags`, in number order.
 std::vector<ControlId> inGroup(unsigned flags) {
     std::vector<ControlId> ids;
-    for (ControlId id = 0; id < kControlCount; ++id)
-        if ((controlTable()[static_cast<std::size_t>(id)].groups & flags) == flags)
-            ids.push_back(id);
+    for (ControlId id : kEveryControl)
+        if ((specOf(id).groups & flags) == flags) ids.push_back(id);
     return ids;
 }
 
@@ -307,6 +305,10 @@ const std::array<ControlSpec, kControlCount>& controlTable() {
     return table;
 }
 
+const ControlSpec& specOf(ControlId id) {
+    return controlTable().at(id.index());
+}
+
 bool takesFocus(ControlKind kind) {
     return kind != ControlKind::Label && kind != ControlKind::ProgressBar;
 }
@@ -337,8 +339,7 @@ std::span<const ControlId> focusEditFields() {
 }
 
 bool hasFocusEditing(ControlId id) {
-    return id >= 0 && id < kControlCount &&
-           (controlTable()[static_cast<std::size_t>(id)].groups & group::kFocusEdit) != 0;
+    return kEveryControl.contains(id) && (specOf(id).groups & group::kFocusEdit) != 0;
 }
 
 ControlId sectionField(SectionRow row, int section) {

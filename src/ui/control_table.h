@@ -67,8 +67,12 @@ struct ControlSpec {
     int fills = 0;  // how often the table's source gave this row: once for every control
 };
 
-// Indexed by ControlId.
+// In number order, a row for every control.
 const std::array<ControlSpec, kControlCount>& controlTable();
+// Every control, in number order.
+constexpr ControlRun kEveryControl{ControlId(0), ControlId(kControlCount - 1)};
+// The row of a control of the table (kEveryControl.contains(id)).
+const ControlSpec& specOf(ControlId id);
 
 // True for the kinds that take the keyboard focus (Tab moves among them in number order).
 bool takesFocus(ControlKind kind);

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "contract/platform_contract.h"
+#include "platform/keys.h"
 #include "ui/control_table.h"
 
 namespace tarvel::contract {
@@ -49,8 +50,8 @@ std::vector<Event> joined(std::initializer_list<std::vector<Event>> parts) {
 TEST_P(PlatformContract, TheWindowHoldsWhatTheProgramSetsAndTellsNothingOfIt) {
     Window& w = platform->window();
     ASSERT_EQ(w.create(), "");
-    for (ControlId id = 0; id < kControlCount; ++id) {
-        const ControlSpec& row = controlTable()[static_cast<std::size_t>(id)];
+    for (ControlId id : kEveryControl) {
+        const ControlSpec& row = specOf(id);
         const bool arrow = row.font == kArrowFont;  // triangles where Webdings is missing
         if (row.kind == ControlKind::Label || (row.kind == ControlKind::Button && !arrow)) {
             EXPECT_EQ(w.text(id), row.caption) << row.name;
@@ -74,7 +75,7 @@ TEST_P(PlatformContract, TheWindowHoldsWhatTheProgramSetsAndTellsNothingOfIt) {
                   {ctl::kSlotCount, 5, 0}};
     for (const auto& s : states) {
         w.setState(s.id, s.set);
-        EXPECT_EQ(w.state(s.id), s.reads) << controlTable()[static_cast<std::size_t>(s.id)].name;
+        EXPECT_EQ(w.state(s.id), s.reads) << specOf(s.id).name;
     }
     w.enable(ctl::kReset, false);
     w.show(ctl::kSection4, false);
@@ -101,8 +102,7 @@ TEST_P(PlatformContract, AClickMovesTheFocusAndOnlyAnEnabledButtonReportsIt) {
     };
     for (const auto& step : steps) {
         platform->click(step.click);
-        EXPECT_EQ(eventsOfTheOperator(), step.events)
-            << controlTable()[static_cast<std::size_t>(step.click)].name;
+        EXPECT_EQ(eventsOfTheOperator(), step.events) << specOf(step.click).name;
     }
 }
 

@@ -1,6 +1,7 @@
 // The contract on the in-memory platform: the window's operator is its script, the device a
 // controller in memory.
 #include "contract/platform_contract.h"
+#include "platform/keys.h"
 #include "platform/memory/memory_files.h"
 #include "platform/memory/memory_serial.h"
 #include "platform/memory/memory_window.h"
@@ -21,7 +22,7 @@ class MemoryPlatform final : public PlatformUnderTest {
     Files& files() override { return files_; }
     Clock& clock() override { return clock_; }
     void click(ControlId id) override { window_.click(id); }
-    void type(std::string_view text) override { window_.type(window_.focused(), text); }
+    void type(std::string_view text) override { window_.type(text); }
     void pressTab() override { window_.key(key::kTab); }
     std::string portName() override { return "COM1"; }
     std::vector<std::string> receivedLines() override { return port_.devices["COM1"].written; }

@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "fakes/printing.h"
 #include "platform/files.h"
 #include "platform/serial.h"
 #include "platform/window.h"

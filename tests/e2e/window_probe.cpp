@@ -19,10 +19,11 @@
 #include <string>
 #include <vector>
 
+#include "platform/win32/child_ids.h"
+
 namespace {
 
 constexpr wchar_t kMainClass[] = L"TarvelSwMainWindow";
-constexpr int kChildIdBase = 100;
 constexpr UINT kTimeoutMs = 2000;
 
 std::string utf8(const std::wstring& text) {
@@ -142,7 +143,7 @@ std::string focusJson(HWND main) {
     if (!GetGUIThreadInfo(GetWindowThreadProcessId(main, nullptr), &info) || !info.hwndFocus ||
         GetParent(info.hwndFocus) != main)
         return "null";
-    return std::to_string(GetDlgCtrlID(info.hwndFocus) - kChildIdBase);
+    return std::to_string(GetDlgCtrlID(info.hwndFocus) - tarvel::win32::kChildIdBase);
 }
 
 // Ends the message loop of `thread` when the harness closes our standard input.
@@ -211,7 +212,7 @@ int main(int argc, char** argv) {
     bool first = true;
     for (HWND control : childrenOf(main)) {
         if (GetParent(control) != main) continue;
-        const int id = GetDlgCtrlID(control) - kChildIdBase;
+        const int id = GetDlgCtrlID(control) - tarvel::win32::kChildIdBase;
         out += std::string(first ? "" : ", ") + "\"" + std::to_string(id) +
                "\": " + controlJson(main, control);
         first = false;

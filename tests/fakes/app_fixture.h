@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "fakes/printing.h"
 #include "platform/memory/program_in_memory.h"
 #include "ui/control_table.h"
 

@@ -16,18 +16,18 @@
 #include <vector>
 
 #include "app/app.h"
+#include "fakes/printing.h"
 #include "platform/memory/memory_files.h"
 #include "platform/memory/memory_power.h"
 #include "platform/memory/memory_serial.h"
 #include "platform/memory/memory_window.h"
+#include "platform/win32/child_ids.h"
 #include "platform/win32/text.h"
 #include "platform/win32/win32_window.h"
 #include "ui/control_table.h"
 
 namespace tarvel::win32 {
 namespace {
-
-constexpr int kChildIdBase = 100;
 
 // Reads and closes the program's message boxes from a thread of its own, as an operator who
 // presses OK.
@@ -102,7 +102,7 @@ class Win32PortRemoval : public ::testing::Test {
         ASSERT_TRUE(app.startUp());
         ASSERT_TRUE(port.isOpen());
     }
-    HWND control(ControlId id) { return GetDlgItem(window.handle(), kChildIdBase + id); }
+    HWND control(ControlId id) { return GetDlgItem(window.handle(), win32::childId(id)); }
     // Main loop passes (each waits at most 20 ms) until the port is closed; how many it took.
     int passesUntilClosed(int most) {
         for (int pass = 1; pass <= most; ++pass) {

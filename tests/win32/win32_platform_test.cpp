@@ -8,6 +8,8 @@
 #include <sstream>
 
 #include "contract/platform_contract.h"
+#include "fakes/printing.h"
+#include "platform/win32/child_ids.h"
 #include "platform/win32/text.h"
 #include "platform/win32/win32_clock.h"
 #include "platform/win32/win32_files.h"
@@ -16,8 +18,6 @@
 
 namespace tarvel::contract {
 namespace {
-
-constexpr int kChildIdBase = 100;
 
 std::string environment(const char* name) {
     const char* value = std::getenv(name);
@@ -90,7 +90,7 @@ class Win32Platform final : public PlatformUnderTest {
     void click(ControlId id) override {
         SetForegroundWindow(window_.handle());
         RECT r{};
-        GetWindowRect(GetDlgItem(window_.handle(), kChildIdBase + id), &r);
+        GetWindowRect(GetDlgItem(window_.handle(), win32::childId(id)), &r);
         const int x = (r.left + r.right) / 2, y = (r.top + r.bottom) / 2;
         INPUT in[3] = {};
         for (INPUT& i : in)

@@ -177,6 +177,7 @@ int MemorySerialPort::read(char* buffer, int count) {
     std::memcpy(buffer, device_->received.data(), static_cast<std::size_t>(count));
     device_->received.erase(0, static_cast<std::size_t>(count));
     ++reads;
+    ++activity;
     return count;
 }
 
@@ -184,6 +185,7 @@ int MemorySerialPort::write(std::string_view text) {
     if (!open_ || lost()) return 0;
     MemoryDevice* device_ = device();
     const std::string bytes = toLineBytes(text);
+    ++activity;
     if (device_->takesOnly && *device_->takesOnly < bytes.size()) {
         // The write went on until nothing more was taken: the device hangs.
         const std::size_t taken = *std::exchange(device_->takesOnly, std::nullopt);

@@ -99,6 +99,9 @@ class MemorySerialPort : public SerialPort {
     const MemoryClock* clock = nullptr;
     int queries = 0;
     int reads = 0;  // reads that returned bytes
+    // Moves with every byte that crosses the line: a program that waits while it moves is not
+    // hung (the window's hang guard watches it).
+    std::uint64_t activity = 0;
     mutable int isOpenQueries = 0;
     // What the program did wrong with the port (a read of bytes that never come).
     std::vector<std::string> faults;

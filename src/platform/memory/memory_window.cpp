@@ -1,4 +1,5 @@
 #include "platform/memory/memory_window.h"
+#include "platform/keys.h"
 
 #include <algorithm>
 #include <stdexcept>
@@ -7,7 +8,7 @@ namespace tarvel::memory {
 namespace {
 
 ControlKind kindOf(ControlId id) {
-    return controlTable().at(static_cast<std::size_t>(id)).kind;
+    return specOf(id).kind;
 }
 
 // Fields and the command box report focus changes; buttons and trackbars take the focus silently.
@@ -72,8 +73,13 @@ std::string MemoryWindow::create() {
     return {};
 }
 
+void MemoryWindow::startTimer(int id, int periodMs) {
+    timers[id] = periodMs;
+    if (clock) nextTickMs_ = clock->now + periodMs;
+}
+
 void MemoryWindow::setText(ControlId id, std::string_view text) {
-    controls.at(id).text = text;
+    controls[id].text = text;
 }
 
 void MemoryWindow::setState(ControlId id, int state) {
@@ -82,7 +88,7 @@ void MemoryWindow::setState(ControlId id, int state) {
     if (kind == ControlKind::Trackbar) state = std::clamp(state, 1, 10);
     if (kind == ControlKind::ProgressBar) state = std::clamp(state, 0, 100);
     if (kind != ControlKind::Trackbar && kind != ControlKind::ProgressBar) return;
-    controls.at(id).state = state;
+    controls[id].state = state;
     if (keepLogs) stateLog.emplace_back(id, state);
 }
 
@@ -92,6 +98,14 @@ Answer MemoryWindow::ask(std::string_view question, Choices choices, Answer byDe
     const Answer answer = answers.front();
     answers.pop_front();
     return answer;
+}
+
+std::optional<Event> MemoryWindow::dueTick(int timeoutMs) {
+    if (!clock || timers.empty() || nextTickMs_ > clock->now + timeoutMs) return std::nullopt;
+    const auto& [id, periodMs] = *timers.begin();
+    clock->now = std::max(clock->now, nextTickMs_);
+    nextTickMs_ += periodMs;
+    return Event::timerTick(id);
 }
 
 Event MemoryWindow::waitForEvent(int timeoutMs) {
@@ -110,36 +124,47 @@ Event MemoryWindow::waitForEvent(int timeoutMs) {
         idleWaits_ = 0;
         return Event::keyDown(key);
     }
-    if (pending_.empty()) {
-        if (closeWhenIdle) return Event::close();
-        // A poll without sleeping takes a tenth of a millisecond here.
-        if (clock) clock->now += timeoutMs > 0 ? timeoutMs : (++zeroWaits_ % 10 == 0 ? 1 : 0);
-        if (idleEvent) {
-            const Event e = idleEvent();
-            if (e.kind != EventKind::None) return e;
-        }
-        if (hangGuard > 0 && ++idleWaits_ > hangGuard) {
-            faults.emplace_back("the program waits forever");
-            idleWaits_ = 0;
-            return Event::controlEvent(ctl::kStop, ControlEventKind::Clicked);
-        }
-        return Event::none();
+    if (!pending_.empty()) {
+        idleWaits_ = 0;
+        const Event e = pending_.front();
+        pending_.pop_front();
+        if (e.kind == EventKind::None && clock) clock->now += timeoutMs;
+        return e;
     }
-    idleWaits_ = 0;
-    const Event e = pending_.front();
-    pending_.pop_front();
-    if (e.kind == EventKind::None && clock) clock->now += timeoutMs;
-    return e;
+    if (closeWhenIdle) return Event::close();
+    // The timer's tick comes when the clock reaches it, as on Windows.
+    if (const std::optional<Event> tick = dueTick(timeoutMs)) return *tick;
+    // A poll without sleeping takes a tenth of a millisecond here.
+    if (clock) clock->now += timeoutMs > 0 ? timeoutMs : (++zeroWaits_ % 10 == 0 ? 1 : 0);
+    if (idleEvent) {
+        const Event e = idleEvent();
+        if (e.kind != EventKind::None) return e;
+    }
+    if (activity && *activity != activitySeen_) {
+        activitySeen_ = *activity;
+        idleWaits_ = 0;
+    }
+    if (hangGuard > 0 && ++idleWaits_ > hangGuard) {
+        faults.emplace_back("the program waits forever");
+        idleWaits_ = 0;
+        return Event::controlEvent(ctl::kStop, ControlEventKind::Clicked);
+    }
+    return Event::none();
 }
 
-void MemoryWindow::click(ControlId id) {
-    step([this, id] {
-        const MemoryControl& c = controls.at(id);
+void MemoryWindow::click(ControlId id, bool towardsEnd) {
+    step([this, id, towardsEnd] {
+        MemoryControl& c = controls[id];
         if (!c.enabled || !c.visible || !takesFocus(kindOf(id)))
             return;  // dropped, as Windows does
         moveFocusTo(id);
         if (kindOf(id) == ControlKind::Button)
             pending_.push_back(Event::controlEvent(id, ControlEventKind::Clicked));
+        if (kindOf(id) != ControlKind::Trackbar) return;
+        // A click beside the thumb moves it by a page, one step of 1 to 10, and tells of it
+        // (WM_HSCROLL) as the operator moving it does.
+        c.state = std::clamp(c.state + (towardsEnd ? 1 : -1), 1, 10);
+        pending_.push_back(Event::controlEvent(id, ControlEventKind::Other));
     });
 }
 
@@ -149,7 +174,7 @@ void MemoryWindow::focus(ControlId id) {
 
 void MemoryWindow::moveFocusTo(ControlId id) {
     if (focused_ == id) return;
-    if (focused_ >= 0 && reportsFocus(focused_))
+    if (kEveryControl.contains(focused_) && reportsFocus(focused_))
         pending_.push_back(Event::controlEvent(focused_, ControlEventKind::FocusLost));
     focused_ = id;
     if (reportsFocus(id))
@@ -158,45 +183,57 @@ void MemoryWindow::moveFocusTo(ControlId id) {
 
 // In number order, round, to the next control that takes the focus and can have it now.
 void MemoryWindow::moveFocusOn(bool backwards) {
-    const int step = backwards ? kControlCount - 1 : 1;
-    int id = focused_ >= 0 ? focused_ : (backwards ? 0 : kControlCount - 1);
-    for (int tried = 0; tried < kControlCount; ++tried) {
-        id = (id + step) % kControlCount;
-        const MemoryControl& c = controls.at(static_cast<std::size_t>(id));
+    const int count = kEveryControl.size();
+    const int step = backwards ? count - 1 : 1;
+    int place = kEveryControl.contains(focused_) ? kEveryControl.placeOf(focused_)
+                                                 : (backwards ? 0 : count - 1);
+    for (int tried = 0; tried < count; ++tried) {
+        place = (place + step) % count;
+        const ControlId id = kEveryControl.at(place);
+        const MemoryControl& c = controls[id];
         if (!takesFocus(kindOf(id)) || !c.enabled || !c.visible) continue;
         moveFocusTo(id);
         return;
     }
 }
 
-void MemoryWindow::type(ControlId id, std::string_view keys) {
+void MemoryWindow::type(std::string_view keys) {
     for (std::size_t at = 0; at < keys.size();) {
         const std::size_t start = at;
         const char32_t c = nextCharacter(keys, at);
         const std::string character(keys.substr(start, at - start));
-        step([this, id, c, character] {
+        step([this, c, character] {
             const KeyStroke stroke = keyFor(c);
             if (stroke.shift) pending_.push_back(Event::keyDown(key::kShift));
             pending_.push_back(Event::keyDown(stroke.key));
-            if (!reportsFocus(id)) return;  // only the edit boxes take characters
-            std::string& text = controls.at(id).text;
-            if (c == '\b') {
-                // Deletes the last character, not its last byte.
-                if (text.empty()) return;
-                std::size_t last = text.size() - 1;
-                while (last > 0 && (static_cast<unsigned char>(text[last]) & 0xC0) == 0x80)
-                    --last;
-                text.erase(last);
-            } else {
-                const bool digitsOnly = kindOf(id) == ControlKind::NumberField;
-                if (digitsOnly && (c < '0' || c > '9')) return;  // refused by the field
-                text += character;
-            }
-            // An edit box tells of a change twice: about to show it (EN_UPDATE), and shown.
-            pending_.push_back(Event::controlEvent(id, ControlEventKind::Other));
-            pending_.push_back(Event::controlEvent(id, ControlEventKind::TextChanged));
+            takeCharacter(focused_, c, character);
         });
     }
+}
+
+// What the focused control does with a character typed: only the edit boxes take one.
+void MemoryWindow::takeCharacter(ControlId id, char32_t c, const std::string& character) {
+    if (!kEveryControl.contains(id) || !reportsFocus(kindOf(id))) return;
+    std::string& text = controls[id].text;
+    if (c == '\b') {
+        // Deletes the last character, not its last byte.
+        if (text.empty()) return;
+        std::size_t last = text.size() - 1;
+        while (last > 0 && (static_cast<unsigned char>(text[last]) & 0xC0) == 0x80)
+            --last;
+        text.erase(last);
+    } else if (c == '\r' || c == '\n') {
+        // The command box breaks its line; a field of one line takes no Enter.
+        if (kindOf(id) != ControlKind::CommandBox) return;
+        text += "\r\n";
+    } else {
+        const bool digitsOnly = kindOf(id) == ControlKind::NumberField;
+        if (digitsOnly && (c < '0' || c > '9')) return;  // refused by the field
+        text += character;
+    }
+    // An edit box tells of a change twice: about to show it (EN_UPDATE), and shown.
+    pending_.push_back(Event::controlEvent(id, ControlEventKind::Other));
+    pending_.push_back(Event::controlEvent(id, ControlEventKind::TextChanged));
 }
 
 void MemoryWindow::key(int virtualKey) {
@@ -228,7 +265,9 @@ void MemoryWindow::wait(int milliseconds) {
 }
 
 void MemoryWindow::tick() {
-    step([this] { pending_.push_back(Event::timerTick(123)); });
+    step([this] {
+        if (!timers.empty()) pending_.push_back(Event::timerTick(timers.begin()->first));
+    });
 }
 
 void MemoryWindow::removePort(int comNumber) {

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/keys.h"
 #include "platform/memory/memory_clock.h"
 #include "platform/window.h"
 #include "ui/control_table.h"
@@ -36,19 +37,34 @@ struct MemoryControl {
     std::string tip;
 };
 
+// The controls, by id.
+class MemoryControls {
+  public:
+    MemoryControl& operator[](ControlId id) { return items_.at(id.index()); }
+    const MemoryControl& operator[](ControlId id) const { return items_.at(id.index()); }
+    void clear() { items_.clear(); }
+    void push_back(MemoryControl control) { items_.push_back(std::move(control)); }
+    std::size_t size() const { return items_.size(); }
+
+  private:
+    std::vector<MemoryControl> items_;
+};
+
 class MemoryWindow : public Window {
   public:
     std::string create() override;
-    void startTimer(int id, int periodMs) override { timers[id] = periodMs; }
-    std::string text(ControlId id) const override { return controls.at(id).text; }
+    // Its ticks come as Windows sends them: one each period of the clock, to the wait that
+    // reaches it (with no clock, none).
+    void startTimer(int id, int periodMs) override;
+    std::string text(ControlId id) const override { return controls[id].text; }
     void setText(ControlId id, std::string_view text) override;
-    int state(ControlId id) const override { return controls.at(id).state; }
+    int state(ControlId id) const override { return controls[id].state; }
     void setState(ControlId id, int state) override;
-    void enable(ControlId id, bool enabled) override { controls.at(id).enabled = enabled; }
-    void show(ControlId id, bool visible) override { controls.at(id).visible = visible; }
-    void setFrontColour(ControlId id, Rgb c) override { controls.at(id).front = c; }
-    void setBackColour(ControlId id, Rgb c) override { controls.at(id).back = c; }
-    void setTip(ControlId id, std::string_view text) override { controls.at(id).tip = text; }
+    void enable(ControlId id, bool enabled) override { controls[id].enabled = enabled; }
+    void show(ControlId id, bool visible) override { controls[id].visible = visible; }
+    void setFrontColour(ControlId id, Rgb c) override { controls[id].front = c; }
+    void setBackColour(ControlId id, Rgb c) override { controls[id].back = c; }
+    void setTip(ControlId id, std::string_view text) override { controls[id].tip = text; }
     void showMessage(std::string_view text) override { messages.emplace_back(text); }
     // Takes the next of `answers`; none left: the default, as Enter gives it.
     Answer ask(std::string_view question, Choices choices, Answer byDefault) override;
@@ -56,14 +72,17 @@ class MemoryWindow : public Window {
 
     // Operator actions, queued as script steps. They give the events Windows gives: a click on
     // an enabled control moves the focus to it (the field that had it tells it lost it, a field
-    // that gets it tells it gained it), and a button then reports the click; labels and bars
-    // take no clicks.
-    void click(ControlId id);
+    // that gets it tells it gained it), and a button then reports the click; a trackbar moves
+    // its thumb a page (one step) toward the click, below it or above it as `towardsEnd` says,
+    // and tells of it; labels and bars take no clicks.
+    void click(ControlId id, bool towardsEnd = true);
     void focus(ControlId id);  // focus lost by the focused field, then gained by `id`
                                // (fields tell, buttons and trackbars do not)
-    // One step per character: its key goes down (Shift first where the keyboard needs it), and
-    // the field takes the character; '\b' deletes. A number field refuses what is no digit.
-    void type(ControlId id, std::string_view keys);
+    // One step per character, into the control that has the focus: its key goes down (Shift
+    // first where the keyboard needs it), and an edit box takes the character; '\b' deletes. A
+    // number field refuses what is no digit; Enter ('\r' or '\n') breaks the line of the
+    // command box ("\r\n") and does nothing to a field of one line.
+    void type(std::string_view keys);
     // A key-down; Tab also moves the focus to the next control that takes it, as Windows does.
     void key(int virtualKey);
     // Shift+Tab: the focus to the control before.
@@ -71,7 +90,8 @@ class MemoryWindow : public Window {
     ControlId focused() const { return focused_; }
     void idle(int waits);         // waits that find no event
     void wait(int milliseconds);  // the operator does nothing for a while
-    void tick();                  // timer 123
+    void tick();                  // the timer the program started, at once
+    std::int64_t nextTickMs() const { return nextTickMs_; }
     void close();
     // The system reports the device of COMn removed.
     void removePort(int comNumber);
@@ -86,15 +106,17 @@ class MemoryWindow : public Window {
     std::function<Event()> idleEvent;
 
     bool scriptDone() const { return script_.empty() && pending_.empty() && timed_.empty(); }
-    bool visible(ControlId id) const { return controls.at(id).visible; }
-    bool enabled(ControlId id) const { return controls.at(id).enabled; }
+    bool visible(ControlId id) const { return controls[id].visible; }
+    bool enabled(ControlId id) const { return controls[id].enabled; }
 
     // Advanced by every wait that times out, when set.
     MemoryClock* clock = nullptr;
     // A wait that never ends is a fault of the program: after this many waits in a row with
-    // nothing scripted, the window notes it and presses СТОП to get out. 0: never (a long run
-    // whose controller answers every line, as a benchmark's).
+    // nothing scripted and nothing on the line (`activity` unchanged), the window notes it and
+    // presses СТОП to get out. 0: never.
     int hangGuard = 100000;
+    // A count that moves whenever the program's port carries a byte, when set.
+    const std::uint64_t* activity = nullptr;
     std::vector<std::string> faults;
     // Whether every wait's time-out and every state set are kept (waitTimeouts, stateLog); a
     // long run of a plan does without.
@@ -103,7 +125,7 @@ class MemoryWindow : public Window {
     bool created = false;
     // What create() fails with, when set: the window is then not made.
     std::string createFailure;
-    std::vector<MemoryControl> controls;
+    MemoryControls controls;
     std::map<int, int> timers;
     std::vector<std::string> messages;
     // The operator's answers to the questions to come, and the questions asked.
@@ -122,12 +144,18 @@ class MemoryWindow : public Window {
     // Moves the focus as Windows does, with the events it gives.
     void moveFocusTo(ControlId id);
     void moveFocusOn(bool backwards);
+    void takeCharacter(ControlId id, char32_t c, const std::string& character);
 
     std::deque<std::function<void()>> script_;
     std::deque<Event> pending_;
     std::deque<std::pair<std::int64_t, int>> timed_;
-    ControlId focused_ = -1;
+    // The next tick of the timer, by the clock.
+    std::optional<Event> dueTick(int timeoutMs);
+
+    ControlId focused_;
     int idleWaits_ = 0;
+    std::uint64_t activitySeen_ = 0;
+    std::int64_t nextTickMs_ = 0;
     int zeroWaits_ = 0;
 };
 

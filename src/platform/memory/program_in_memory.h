@@ -24,6 +24,7 @@ struct ProgramInMemory {
     ProgramInMemory() {
         port.clock = &clock;
         window.clock = &clock;
+        window.activity = &port.activity;
     }
 
     // Runs the main loop until the operator's script is used up and no key jog is kept back

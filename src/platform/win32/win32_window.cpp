@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "platform/serial.h"
+#include "platform/win32/child_ids.h"
 #include "platform/win32/owned_window_proc.h"
 #include "platform/win32/text.h"
 #include "platform/win32/win32_clock.h"
@@ -17,7 +18,6 @@ constexpr wchar_t kClassName[] = L"TarvelSwMainWindow";
 constexpr DWORD kWindowStyle =
     WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_CLIPCHILDREN;
 // Child window ids start above the dialog-box ids (IDOK, IDCANCEL, ...).
-constexpr int kChildIdBase = 100;
 
 COLORREF toColorRef(Rgb c) {
     return RGB(c.r, c.g, c.b);
@@ -129,12 +129,10 @@ std::string Win32Window::create() {
     window_.reset(hwnd);
     hwnd_ = hwnd;
 
-    const auto& table = controlTable();
-    for (ControlId id = 0; id < kControlCount; ++id) {
-        controls_[static_cast<std::size_t>(id)] =
-            createControl(id, table[static_cast<std::size_t>(id)]);
-        if (!controls_[static_cast<std::size_t>(id)])
-            return failure("элемент окна " + std::to_string(id) + " не создан");
+    for (ControlId id : kEveryControl) {
+        controls_[id.index()] = createControl(id, specOf(id));
+        if (!controls_[id.index()])
+            return failure("элемент окна " + std::to_string(id.number()) + " не создан");
     }
     ShowWindow(hwnd, SW_SHOWNORMAL);
     UpdateWindow(hwnd);
@@ -170,10 +168,10 @@ HWND Win32Window::createControl(ControlId id, const ControlSpec& row) {
     const Rect r = scaled(row.rect, scale_);
     HWND control = CreateWindowExW(cs.exStyle, cs.className, caption.c_str(), cs.style, r.x, r.y,
                                    r.width, r.height, window_.get(),
-                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(kChildIdBase + id)),
+                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(childId(id))),
                                    instance_, nullptr);
     if (!control) return nullptr;
-    const auto index = static_cast<std::size_t>(id);
+    const auto index = id.index();
     front_[index] = row.front;
     back_[index] = row.back;
     if (row.back) backBrushes_[index].reset(CreateSolidBrush(toColorRef(*row.back)));
@@ -202,7 +200,7 @@ void Win32Window::startTimer(int id, int periodMs) {
 }
 
 std::string Win32Window::text(ControlId id) const {
-    HWND control = controls_.at(static_cast<std::size_t>(id));
+    HWND control = controls_.at(id.index());
     const int length = GetWindowTextLengthW(control);
     std::wstring buffer(static_cast<std::size_t>(length) + 1, L'\0');
     const int copied = GetWindowTextW(control, buffer.data(), length + 1);
@@ -212,14 +210,14 @@ std::string Win32Window::text(ControlId id) const {
 
 void Win32Window::setText(ControlId id, std::string_view text) {
     SettingScope scope(settingControl_);
-    SetWindowTextW(controls_.at(static_cast<std::size_t>(id)), widen(text).c_str());
+    SetWindowTextW(controls_.at(id.index()), widen(text).c_str());
 }
 
 int Win32Window::state(ControlId id) const {
-    HWND control = controls_.at(static_cast<std::size_t>(id));
-    switch (controlTable()[static_cast<std::size_t>(id)].kind) {
+    HWND control = controls_.at(id.index());
+    switch (specOf(id).kind) {
         case ControlKind::ProgressBar:
-            return pendingProgress_[static_cast<std::size_t>(id)].value_or(
+            return pendingProgress_[id.index()].value_or(
                 static_cast<int>(SendMessageW(control, PBM_GETPOS, 0, 0)));
         case ControlKind::Trackbar:
             return static_cast<int>(SendMessageW(control, TBM_GETPOS, 0, 0));
@@ -230,10 +228,10 @@ int Win32Window::state(ControlId id) const {
 
 void Win32Window::setState(ControlId id, int state) {
     SettingScope scope(settingControl_);
-    HWND control = controls_.at(static_cast<std::size_t>(id));
-    switch (controlTable()[static_cast<std::size_t>(id)].kind) {
+    HWND control = controls_.at(id.index());
+    switch (specOf(id).kind) {
         case ControlKind::ProgressBar:
-            pendingProgress_[static_cast<std::size_t>(id)] = std::clamp(state, 0, 100);
+            pendingProgress_[id.index()] = std::clamp(state, 0, 100);
             paintProgress(false);
             break;
         case ControlKind::Trackbar:
@@ -246,21 +244,21 @@ void Win32Window::setState(ControlId id, int state) {
 
 void Win32Window::enable(ControlId id, bool enabled) {
     SettingScope scope(settingControl_);
-    EnableWindow(controls_.at(static_cast<std::size_t>(id)), enabled ? TRUE : FALSE);
+    EnableWindow(controls_.at(id.index()), enabled ? TRUE : FALSE);
 }
 
 void Win32Window::show(ControlId id, bool visible) {
     SettingScope scope(settingControl_);
-    ShowWindow(controls_.at(static_cast<std::size_t>(id)), visible ? SW_SHOWNA : SW_HIDE);
+    ShowWindow(controls_.at(id.index()), visible ? SW_SHOWNA : SW_HIDE);
 }
 
 void Win32Window::setFrontColour(ControlId id, Rgb colour) {
-    front_.at(static_cast<std::size_t>(id)) = colour;
-    InvalidateRect(controls_.at(static_cast<std::size_t>(id)), nullptr, TRUE);
+    front_.at(id.index()) = colour;
+    InvalidateRect(controls_.at(id.index()), nullptr, TRUE);
 }
 
 void Win32Window::setBackColour(ControlId id, Rgb colour) {
-    const auto index = static_cast<std::size_t>(id);
+    const auto index = id.index();
     back_.at(index) = colour;
     backBrushes_.at(index).reset(CreateSolidBrush(toColorRef(colour)));
     InvalidateRect(controls_.at(index), nullptr, TRUE);
@@ -279,8 +277,8 @@ void toStandardError(std::string_view text) {
 }  // namespace
 
 void Win32Window::setTip(ControlId id, std::string_view text) {
-    const auto index = static_cast<std::size_t>(id);
-    if (!window_ || id < 0 || id >= kControlCount) return;
+    const auto index = id.index();
+    if (!window_ || !kEveryControl.contains(id)) return;
     if (!tips_) {
         tips_.reset(CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
                                     WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP, CW_USEDEFAULT,
@@ -294,7 +292,7 @@ void Win32Window::setTip(ControlId id, std::string_view text) {
     tool.cbSize = sizeof tool;
     tool.uFlags = TTF_SUBCLASS;
     tool.hwnd = window_.get();
-    tool.uId = static_cast<UINT_PTR>(id);
+    tool.uId = static_cast<UINT_PTR>(childId(id));
     GetWindowRect(controls_[index], &tool.rect);
     MapWindowPoints(nullptr, window_.get(), reinterpret_cast<POINT*>(&tool.rect), 2);
     tool.lpszText = wide.data();
@@ -387,26 +385,25 @@ void Win32Window::pumpMessages() {
 
 void Win32Window::moveFocus(bool backwards) {
     const std::optional<ControlId> current = idOf(GetFocus());
-    const int step = backwards ? kControlCount - 1 : 1;
-    int id = current.value_or(backwards ? 0 : kControlCount - 1);
-    for (int tried = 0; tried < kControlCount; ++tried) {
-        id = (id + step) % kControlCount;
-        const auto index = static_cast<std::size_t>(id);
-        HWND control = controls_[index];
-        if (!takesFocus(controlTable()[index].kind) || !IsWindowEnabled(control) ||
-            !IsWindowVisible(control))
+    const int count = kEveryControl.size();
+    const int step = backwards ? count - 1 : 1;
+    int place = current ? kEveryControl.placeOf(*current) : (backwards ? 0 : count - 1);
+    for (int tried = 0; tried < count; ++tried) {
+        place = (place + step) % count;
+        const ControlId id = kEveryControl.at(place);
+        HWND control = controls_[id.index()];
+        if (!takesFocus(specOf(id).kind) || !IsWindowEnabled(control) || !IsWindowVisible(control))
             continue;
         SetFocus(control);
-        if (reportsFocus(controlTable()[index].kind)) SendMessageW(control, EM_SETSEL, 0, -1);
+        if (reportsFocus(specOf(id).kind)) SendMessageW(control, EM_SETSEL, 0, -1);
         return;
     }
 }
 
 std::optional<ControlId> Win32Window::idOf(HWND hwnd) const {
     if (!hwnd || GetParent(hwnd) != window_.get()) return std::nullopt;
-    const int id = GetDlgCtrlID(hwnd) - kChildIdBase;
-    if (id < 0 || id >= kControlCount || controls_[static_cast<std::size_t>(id)] != hwnd)
-        return std::nullopt;
+    const std::optional<ControlId> id = controlOfChildId(GetDlgCtrlID(hwnd));
+    if (!id || !kEveryControl.contains(*id) || controls_[id->index()] != hwnd) return std::nullopt;
     return id;
 }
 
@@ -463,7 +460,7 @@ LRESULT Win32Window::colourLabel(HWND control, HDC dc) {
     if (!id)
         return DefWindowProcW(window_.get(), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
                               reinterpret_cast<LPARAM>(control));
-    const auto index = static_cast<std::size_t>(*id);
+    const std::size_t index = id->index();
     SetTextColor(dc, toColorRef(front_[index].value_or(Rgb{0, 0, 0})));
     SetBkColor(dc, toColorRef(back_[index].value_or(colour::kPanel)));
     // Labels without a colour of their own stand on the panel.
