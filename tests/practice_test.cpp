@@ -28,6 +28,8 @@ class PracticeTest : public ::testing::Test {
         window.closeWhenIdle = false;
         ASSERT_TRUE(app.startUp());
     }
+    // A wait that never ends fails the test that caused it.
+    void TearDown() override { EXPECT_TRUE(window.faults.empty()) << window.faults.front(); }
     void press(ControlId id) {
         window.click(id);
         while (!window.scriptDone())

@@ -66,8 +66,8 @@ class Operator {
         plan_.steps.push_back(std::move(step));
         program_.window.click(button);
         program_.runUntilIdle();
-        for (const auto* faults : {&program_.window.faults, &program_.port.faults})
-            plan_.faults.insert(plan_.faults.end(), faults->begin(), faults->end());
+        const std::vector<std::string>& faults = program_.window.faults;
+        plan_.faults.insert(plan_.faults.end(), faults.begin(), faults.end());
         if (!plan_.faults.empty()) return false;
         if (program_.window.messages.empty()) return true;
         plan_.messages = program_.window.messages;

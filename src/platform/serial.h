@@ -12,13 +12,13 @@ class SerialPort {
     virtual ~SerialPort() = default;
 
     // Opens the named port ("COM3") at 115200 baud, 8 data bits, no parity, one stop bit, no
-    // handshake; reads return only when every byte asked for has arrived. False when the port
-    // cannot be opened or configured; the slot is then free.
+    // handshake. False when the port cannot be opened or configured; the slot is then free.
     virtual bool open(std::string_view name) = 0;
     virtual bool isOpen() const = 0;
     // Bytes in the receive queue; 0 when no port is open or the query fails.
     virtual int bytesWaiting() = 0;
-    // Reads `count` bytes; the number read, 0 on failure or when no port is open.
+    // Reads up to `count` bytes of those that have arrived, at once: the number read, 0 on
+    // failure, when none has arrived or when no port is open. It never waits for more.
     virtual int read(char* buffer, int count) = 0;
     // Writes UTF-8 text converted to the line's code page, every byte of it: a device that takes
     // nothing more within the write time-out is gone (deviceGone() then), and the rest is not

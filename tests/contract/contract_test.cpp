@@ -145,6 +145,54 @@ TEST_P(PlatformContract, AWaitWithNothingToTakeLastsItsTimeOut) {
     EXPECT_GE(clock.nowMs() - before, 25);
 }
 
+TEST_P(PlatformContract, AStartedTimerTicksEveryPeriodWhateverTheProgramDoes) {
+    Window& w = platform->window();
+    ASSERT_EQ(w.create(), "");
+    w.startTimer(7, 50);
+    Clock& clock = platform->clock();
+    int ticks = 0;
+    for (const std::int64_t start = clock.nowMs(); clock.nowMs() - start < 1000;) {
+        const Event e = w.waitForEvent(20);
+        if (e.kind != EventKind::Timer) continue;
+        EXPECT_EQ(e.timer, 7);
+        ++ticks;
+    }
+    EXPECT_GE(ticks, 5);  // 20 a second, and no more
+    EXPECT_LE(ticks, 21);
+}
+
+// Enter breaks the command box's line (CR LF, as ES_WANTRETURN has it) and does nothing to a field
+// of one line; typing goes to the control that has the focus, whatever was typed into before.
+TEST_P(PlatformContract, EnterBreaksTheCommandBoxLineAndTypingGoesToTheFocus) {
+    Window& w = platform->window();
+    ASSERT_EQ(w.create(), "");
+    platform->click(ctl::kCommandBox);
+    platform->type("G0\rG1");
+    eventsOfTheOperator();
+    EXPECT_EQ(w.text(ctl::kCommandBox), "G0\r\nG1");
+    platform->click(ctl::kSlotCount);
+    eventsOfTheOperator();
+    platform->type("4\r");
+    EXPECT_EQ(
+        eventsOfTheOperator(),
+        joined({{Event::keyDown('4')}, changed(ctl::kSlotCount), {Event::keyDown(key::kEnter)}}));
+    EXPECT_EQ(w.text(ctl::kSlotCount), "4");
+    EXPECT_EQ(w.text(ctl::kCommandBox), "G0\r\nG1");
+}
+
+// A click on a trackbar beside its thumb moves it a page (one step of 1 to 10) and tells of it.
+TEST_P(PlatformContract, AClickOnATrackbarMovesItsThumbAStepAndTellsOfIt) {
+    Window& w = platform->window();
+    ASSERT_EQ(w.create(), "");
+    w.setState(ctl::kWindingSpeed, 1);  // the thumb at the left end: the click falls right of it
+    platform->click(ctl::kWindingSpeed);
+    const std::vector<Event> events = eventsOfTheOperator();
+    EXPECT_EQ(w.state(ctl::kWindingSpeed), 2);
+    ASSERT_FALSE(events.empty());
+    for (const Event& e : events)
+        EXPECT_EQ(e, Event::controlEvent(ctl::kWindingSpeed, Other));
+}
+
 // Reads what is waiting until `text` has come, for at most two seconds of the clock.
 std::string readUntil(PlatformUnderTest& p, std::string_view text) {
     std::string got;
@@ -161,21 +209,30 @@ std::string readUntil(PlatformUnderTest& p, std::string_view text) {
     return got;
 }
 
-TEST_P(PlatformContract, ThePortCarriesTheShopFloorCodePageAndReopensWhenOpened) {
-    if (platform->portName().empty()) GTEST_SKIP() << "no port with a device behind it here";
+// The line carries the system's ANSI code page (the shop floor's 1251 puts Cyrillic through; a
+// western 1252 turns it into "?"), a read takes what has arrived and never waits for more, and
+// opening an open port closes it first.
+TEST_P(PlatformContract, ThePortCarriesTheSystemCodePageReadsWhatCameAndReopensWhenOpened) {
+    ASSERT_FALSE(platform->portName().empty())
+        << "no port with a device behind it: on Windows, set TARVEL_CONTRACT_PORT to a COM port "
+           "with controller-sim behind it (scripts/wine-display --controller N does)";
     SerialPort& port = platform->port();
     EXPECT_FALSE(port.open("COM99"));
     EXPECT_FALSE(port.isOpen());
     EXPECT_EQ(port.bytesWaiting(), 0);
     ASSERT_TRUE(port.open(platform->portName()));
     EXPECT_NE(readUntil(*platform, "2021-12-25 | ").find("2021-12-25 | "), std::string::npos);
+    char lots[4096];
+    EXPECT_EQ(port.read(lots, sizeof lots), 0);  // nothing has come: at once, with nothing
     port.write("G0 Y1\r\n");
     EXPECT_NE(readUntil(*platform, "ok\n").find("ok\n"), std::string::npos);
     port.write("M117 Привет\r\n");
     EXPECT_NE(readUntil(*platform, "ok\n").find("ok\n"), std::string::npos);
+    const bool cyrillic = platform->ansiCodePage() == 1251;
+    const std::string hello = cyrillic ? "\xcf\xf0\xe8\xe2\xe5\xf2" : "??????";
     EXPECT_EQ(platform->receivedLines(),
-              (std::vector<std::string>{"G0 Y1\r\n", "M117 \xcf\xf0\xe8\xe2\xe5\xf2\r\n"}));
-    EXPECT_EQ(port.decode("\xcf\xf0\xe8\xe2\xe5\xf2 ok"), "Привет ok");
+              (std::vector<std::string>{"G0 Y1\r\n", "M117 " + hello + "\r\n"}));
+    EXPECT_EQ(port.decode("\xcf\xf0\xe8\xe2\xe5\xf2 ok"), cyrillic ? "Привет ok" : "Ïðèâåò ok");
     // Opened again while open: closed first, and open again.
     ASSERT_TRUE(port.open(platform->portName()));
     port.write("G0 Y3\r\n");
@@ -186,6 +243,31 @@ TEST_P(PlatformContract, ThePortCarriesTheShopFloorCodePageAndReopensWhenOpened)
     char byte = 0;
     EXPECT_EQ(port.read(&byte, 1), 0);
     EXPECT_EQ(port.write("G0 Y2\r\n"), 0);
+}
+
+// A device that goes away: the calls on its port fail and say so, with the system's words; and
+// the system's word of a port's removal reaches the window as an event.
+TEST_P(PlatformContract, AnUnpluggedDeviceIsGoneAndItsRemovalIsReported) {
+    ASSERT_FALSE(platform->portName().empty());
+    Window& w = platform->window();
+    ASSERT_EQ(w.create(), "");
+    platform->announceRemoval(5);
+    EXPECT_EQ(eventsOfTheOperator(), std::vector<Event>{Event::portRemoved(5)});
+    SerialPort& port = platform->port();
+    ASSERT_TRUE(port.open(platform->portName()));
+    readUntil(*platform, "2021-12-25 | ");
+    port.write(PlatformUnderTest::kUnplugLine);
+    Clock& clock = platform->clock();
+    for (const std::int64_t start = clock.nowMs(); clock.nowMs() - start < 3000;) {
+        char byte = 0;
+        if (port.bytesWaiting() > 0) port.read(&byte, 1);
+        if (port.deviceGone()) break;
+        clock.sleep(10);
+    }
+    EXPECT_TRUE(port.deviceGone());
+    EXPECT_FALSE(port.failure().empty());
+    port.close();
+    EXPECT_FALSE(port.deviceGone());
 }
 
 TEST_P(PlatformContract, FilesAreCreatedReplacedReadAndRemoved) {
@@ -208,7 +290,20 @@ TEST_P(PlatformContract, FilesAreCreatedReplacedReadAndRemoved) {
     EXPECT_EQ(r.file->read(buffer, 16), 4);
     EXPECT_EQ(std::string(buffer, 4), "12\r\n");
     EXPECT_EQ(r.file->read(buffer, 16), 0);
+    // Open, a file cannot be removed; open for writing, not even read.
+    EXPECT_FALSE(files.remove(a));
     r.file.reset();
+    Opened<FileWriter> third = files.createNew(b);
+    ASSERT_TRUE(third.file);
+    EXPECT_EQ(files.openForReading(b).error, FileError::InUse);
+    EXPECT_FALSE(files.remove(b));
+    EXPECT_TRUE(third.file->close());
+    third.file.reset();
+    EXPECT_TRUE(files.remove(b));
+    // Read-only, neither.
+    platform->setReadOnly(a, true);
+    EXPECT_FALSE(files.remove(a));
+    platform->setReadOnly(a, false);
     EXPECT_TRUE(files.remove(a));
     EXPECT_FALSE(files.remove(a));
     EXPECT_EQ(files.openForReading(a).error, FileError::NotFound);

@@ -16,7 +16,12 @@ class MemoryPlatform final : public PlatformUnderTest {
         window_.closeWhenIdle = false;
         port_.clock = &clock_;
         port_.devices["COM1"] = memory::controller(memory::controllerIdentification());
+        port_.devices["COM1"].onWrite = [](memory::MemoryDevice& d, const std::string& line) {
+            if (line == kUnplugLine) return d.vanishAfter(0);
+            d.arrive("ok\n");
+        };
     }
+    explicit MemoryPlatform(int codePage) : MemoryPlatform() { port_.codePage = codePage; }
     Window& window() override { return window_; }
     SerialPort& port() override { return port_; }
     Files& files() override { return files_; }
@@ -26,7 +31,13 @@ class MemoryPlatform final : public PlatformUnderTest {
     void pressTab() override { window_.key(key::kTab); }
     std::string portName() override { return "COM1"; }
     std::vector<std::string> receivedLines() override { return port_.devices["COM1"].written; }
+    int ansiCodePage() override { return port_.codePage; }
+    void announceRemoval(int comNumber) override { window_.removePort(comNumber); }
     std::string folder() override { return "M:\\contract\\"; }
+    void setReadOnly(const std::string& path, bool readOnly) override {
+        files_.files.at(path).readOnly = readOnly;
+    }
+    std::vector<std::string> faults() override { return window_.faults; }
 
   private:
     memory::MemoryClock clock_;
@@ -39,7 +50,13 @@ std::unique_ptr<PlatformUnderTest> makeMemory() {
     return std::make_unique<MemoryPlatform>();
 }
 
-INSTANTIATE_TEST_SUITE_P(Memory, PlatformContract, ::testing::Values(&makeMemory));
+// A PC whose system code page is the western one: what the line cannot carry goes as "?".
+std::unique_ptr<PlatformUnderTest> makeWesternMemory() {
+    return std::make_unique<MemoryPlatform>(1252);
+}
+
+INSTANTIATE_TEST_SUITE_P(Memory, PlatformContract,
+                         ::testing::Values(&makeMemory, &makeWesternMemory));
 
 }  // namespace
 }  // namespace tarvel::contract

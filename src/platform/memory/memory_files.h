@@ -1,5 +1,7 @@
 // Files and file dialogs held in memory. The files can be made to fail at any step of a save or
-// a load, and to behave as read-only or held by another program.
+// a load, and to behave as read-only or held by another program. As on Windows, a file open for
+// writing is shared with nobody, one open for reading only with readers, and neither an open nor
+// a read-only file can be removed or replaced.
 #pragma once
 
 #include <deque>
@@ -15,6 +17,9 @@ struct MemoryFile {
     std::string bytes;
     bool readOnly = false;
     bool heldByAnother = false;  // open elsewhere without sharing
+    int readers = 0;             // open for reading here
+    bool writing = false;        // open for writing here
+    bool open() const { return heldByAnother || readers > 0 || writing; }
 };
 
 enum class FailAt { Nothing, Create, Write, Flush, Close, Replace, Read };

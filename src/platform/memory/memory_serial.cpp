@@ -8,7 +8,7 @@ namespace tarvel::memory {
 namespace {
 
 // Windows-1251 from 0x80 up; 0 where it has no character.
-constexpr char16_t kUpperHalf[128] = {
+constexpr char16_t kCyrillic[128] = {
     0x0402, 0x0403, 0x201A, 0x0453, 0x201E, 0x2026, 0x2020, 0x2021, 0x20AC, 0x2030, 0x0409, 0x2039,
     0x040A, 0x040C, 0x040B, 0x040F, 0x0452, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
     0x0000, 0x2122, 0x0459, 0x203A, 0x045A, 0x045C, 0x045B, 0x045F, 0x00A0, 0x040E, 0x045E, 0x0408,
@@ -21,6 +21,19 @@ constexpr char16_t kUpperHalf[128] = {
     0x043C, 0x043D, 0x043E, 0x043F, 0x0440, 0x0441, 0x0442, 0x0443, 0x0444, 0x0445, 0x0446, 0x0447,
     0x0448, 0x0449, 0x044A, 0x044B, 0x044C, 0x044D, 0x044E, 0x044F,
 };
+
+// Windows-1252 from 0x80 to 0x9F (above that it is Latin-1); 0 where it has no character.
+constexpr char16_t kWesternC1[32] = {
+    0x20AC, 0x0000, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x0000, 0x017D, 0x0000, 0x0000, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x0000, 0x017E, 0x0178,
+};
+
+// The character of a byte from 0x80 up in the code page; 0 where it has none.
+char16_t upperHalf(int codePage, unsigned char byte) {
+    if (codePage == 1251) return kCyrillic[byte - 0x80];
+    return byte < 0xA0 ? kWesternC1[byte - 0x80] : static_cast<char16_t>(byte);
+}
 
 // The next code point of UTF-8 text, or -1 for a bad sequence (one byte is then skipped).
 long nextCodePoint(std::string_view text, std::size_t& at) {
@@ -53,7 +66,7 @@ void appendUtf8(std::string& out, long code) {
 
 }  // namespace
 
-std::string toLineBytes(std::string_view utf8) {
+std::string toLineBytes(std::string_view utf8, int codePage) {
     // The program's own lines are ASCII: they go out as they are.
     if (std::all_of(utf8.begin(), utf8.end(), [](char c) { return (c & 0x80) == 0; }))
         return std::string(utf8);
@@ -64,19 +77,20 @@ std::string toLineBytes(std::string_view utf8) {
             out += static_cast<char>(code);
             continue;
         }
-        const char16_t* found = std::find(std::begin(kUpperHalf), std::end(kUpperHalf), code);
-        out += code > 0 && found != std::end(kUpperHalf)
-                   ? static_cast<char>(0x80 + (found - std::begin(kUpperHalf)))
-                   : '?';
+        char byte = '?';
+        for (int b = 0x80; b <= 0xFF; ++b)
+            if (code > 0 && upperHalf(codePage, static_cast<unsigned char>(b)) == code)
+                byte = static_cast<char>(b);
+        out += byte;
     }
     return out;
 }
 
-std::string fromLineBytes(std::string_view bytes) {
+std::string fromLineBytes(std::string_view bytes, int codePage) {
     std::string out;
     for (char c : bytes) {
         const auto b = static_cast<unsigned char>(c);
-        const char16_t code = b < 0x80 ? b : kUpperHalf[b - 0x80];
+        const char16_t code = b < 0x80 ? b : upperHalf(codePage, b);
         appendUtf8(out, code ? code : 0xFFFD);
     }
     return out;
@@ -168,23 +182,23 @@ int MemorySerialPort::bytesWaiting() {
 }
 
 int MemorySerialPort::read(char* buffer, int count) {
-    if (!open_ || lost()) return 0;
+    if (!open_ || lost() || count <= 0) return 0;
+    bytesWaiting();  // what has arrived by now
     MemoryDevice* device_ = device();
-    if (static_cast<std::size_t>(count) > device_->received.size()) {
-        faults.push_back("a read of " + std::to_string(count) + " bytes would wait forever");
-        return 0;
+    const int n = std::min(count, static_cast<int>(device_->received.size()));
+    std::memcpy(buffer, device_->received.data(), static_cast<std::size_t>(n));
+    device_->received.erase(0, static_cast<std::size_t>(n));
+    if (n > 0) {
+        ++reads;
+        ++activity;
     }
-    std::memcpy(buffer, device_->received.data(), static_cast<std::size_t>(count));
-    device_->received.erase(0, static_cast<std::size_t>(count));
-    ++reads;
-    ++activity;
-    return count;
+    return n;
 }
 
 int MemorySerialPort::write(std::string_view text) {
     if (!open_ || lost()) return 0;
     MemoryDevice* device_ = device();
-    const std::string bytes = toLineBytes(text);
+    const std::string bytes = toLineBytes(text, codePage);
     ++activity;
     if (device_->takesOnly && *device_->takesOnly < bytes.size()) {
         // The write went on until nothing more was taken: the device hangs.

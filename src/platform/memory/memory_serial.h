@@ -1,7 +1,8 @@
 // COM ports held in memory, with scripted devices behind them: a controller that answers every
 // line at once, or one that misbehaves as a test needs it to. They keep the Windows port's
-// contract: opening an open port closes it first, bytes on the line are in the shop-floor PC's
-// code page (Windows-1251), and what a device sends arrives in milliseconds of the clock.
+// contract: opening an open port closes it first, bytes on the line are in the system's ANSI code
+// page, a read takes what has arrived and never waits, and what a device sends arrives in
+// milliseconds of the clock.
 #pragma once
 
 #include <cstdint>
@@ -68,9 +69,10 @@ MemoryDevice controller(std::string identification,
 // The identification text of our controller: 140 bytes, date mark and author line included.
 std::string controllerIdentification();
 
-// UTF-8 text in Windows-1251, as the line carries it ('?' for what it cannot carry), and back.
-std::string toLineBytes(std::string_view utf8);
-std::string fromLineBytes(std::string_view bytes);
+// UTF-8 text in the system's ANSI code page (1251, the shop floor's, or 1252), as the line
+// carries it ('?' for what it cannot carry), and back.
+std::string toLineBytes(std::string_view utf8, int codePage);
+std::string fromLineBytes(std::string_view bytes, int codePage);
 
 class MemorySerialPort : public SerialPort {
   public:
@@ -91,10 +93,15 @@ class MemorySerialPort : public SerialPort {
     static constexpr const char* kTimedOut = "Время ожидания операции истекло (код 1460)";
     bool deviceGone() const override { return gone_; }
     std::string failure() const override { return failure_; }
-    std::string decode(std::string_view bytes) const override { return fromLineBytes(bytes); }
+    std::string decode(std::string_view bytes) const override {
+        return fromLineBytes(bytes, codePage);
+    }
 
     std::map<std::string, MemoryDevice> devices;  // by port name
-    std::vector<std::string> opened;              // names, in the order they were opened
+    // The system's ANSI code page, which Windows converts the line's text with: the Russian
+    // shop-floor PC's by default.
+    int codePage = 1251;
+    std::vector<std::string> opened;  // names, in the order they were opened
     // The clock by which what devices send arrives; none: at once.
     const MemoryClock* clock = nullptr;
     int queries = 0;
@@ -103,8 +110,6 @@ class MemorySerialPort : public SerialPort {
     // hung (the window's hang guard watches it).
     std::uint64_t activity = 0;
     mutable int isOpenQueries = 0;
-    // What the program did wrong with the port (a read of bytes that never come).
-    std::vector<std::string> faults;
     // The device of the open port; none when it has been taken out of `devices` meanwhile, which
     // is as good as unplugged.
     MemoryDevice* device();

@@ -43,7 +43,9 @@ DCB controllerLineSettings(const DCB& found) {
 
 COMMTIMEOUTS controllerTimeouts() {
     COMMTIMEOUTS timeouts{};
-    timeouts.ReadIntervalTimeout = 0;
+    // A read returns at once with what has arrived, never more than that: a read of more than
+    // is waiting must not hold the window for ever (the program asks only for what waits).
+    timeouts.ReadIntervalTimeout = MAXDWORD;
     timeouts.ReadTotalTimeoutMultiplier = 0;
     timeouts.ReadTotalTimeoutConstant = 0;
     timeouts.WriteTotalTimeoutMultiplier = 100;
