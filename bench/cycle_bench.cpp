@@ -10,7 +10,7 @@
 #include <cstdio>
 #include <string>
 
-#include "platform/memory/program_in_memory.h"
+#include "program/program_in_memory.h"
 #include "ui/control_table.h"
 
 namespace {

@@ -9,11 +9,11 @@
 
 #include "app/app.h"
 #include "numtext/numtext.h"
-#include "platform/win32/win32_clock.h"
-#include "platform/win32/win32_files.h"
-#include "platform/win32/win32_power.h"
-#include "platform/win32/win32_serial.h"
-#include "platform/win32/win32_window.h"
+#include "win32/win32_clock.h"
+#include "win32/win32_files.h"
+#include "win32/win32_power.h"
+#include "win32/win32_serial.h"
+#include "win32/win32_window.h"
 
 namespace {
 

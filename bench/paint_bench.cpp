@@ -10,9 +10,9 @@
 #include <cstdlib>
 #include <vector>
 
-#include "platform/win32/win32_picture_window.h"
-#include "platform/win32/win32_window.h"
 #include "practice/machine_view.h"
+#include "win32/win32_picture_window.h"
+#include "win32/win32_window.h"
 
 namespace {
 

@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "app/app.h"
-#include "platform/memory/memory_files.h"
-#include "platform/memory/memory_power.h"
-#include "platform/memory/memory_window.h"
+#include "memory/memory_files.h"
+#include "memory/memory_power.h"
+#include "memory/memory_window.h"
 #include "practice/practice_port.h"
 #include "ui/control_table.h"
 

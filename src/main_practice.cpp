@@ -3,13 +3,13 @@
 #include <windows.h>
 
 #include "app/app.h"
-#include "platform/win32/win32_clock.h"
-#include "platform/win32/win32_files.h"
-#include "platform/win32/win32_picture_window.h"
-#include "platform/win32/win32_power.h"
-#include "platform/win32/win32_window.h"
 #include "practice/machine_view.h"
 #include "practice/practice_port.h"
+#include "win32/win32_clock.h"
+#include "win32/win32_files.h"
+#include "win32/win32_picture_window.h"
+#include "win32/win32_power.h"
+#include "win32/win32_window.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     tarvel::win32::Win32Clock clock;

@@ -2,11 +2,11 @@
 #include <windows.h>
 
 #include "app/app.h"
-#include "platform/win32/win32_clock.h"
-#include "platform/win32/win32_files.h"
-#include "platform/win32/win32_power.h"
-#include "platform/win32/win32_serial.h"
-#include "platform/win32/win32_window.h"
+#include "win32/win32_clock.h"
+#include "win32/win32_files.h"
+#include "win32/win32_power.h"
+#include "win32/win32_serial.h"
+#include "win32/win32_window.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     tarvel::win32::Win32Clock clock;

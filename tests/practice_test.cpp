@@ -6,11 +6,11 @@
 #include <cmath>
 
 #include "app/app.h"
+#include "memory/memory_files.h"
+#include "memory/memory_picture.h"
+#include "memory/memory_power.h"
+#include "memory/memory_window.h"
 #include "plan/plan_work.h"
-#include "platform/memory/memory_files.h"
-#include "platform/memory/memory_picture.h"
-#include "platform/memory/memory_power.h"
-#include "platform/memory/memory_window.h"
 #include "practice/machine_view.h"
 #include "practice/practice_port.h"
 #include "profile/profile_file.h"

@@ -7,7 +7,7 @@
 #include "motion/motion_model.h"
 #include "numtext/numtext.h"
 #include "plan/plan_report.h"
-#include "platform/memory/program_in_memory.h"
+#include "program/program_in_memory.h"
 #include "ui/control_table.h"
 #include "winding/parameters.h"
 

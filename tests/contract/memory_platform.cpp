@@ -1,10 +1,10 @@
 // The contract on the in-memory platform: the window's operator is its script, the device a
 // controller in memory.
 #include "contract/platform_contract.h"
+#include "memory/memory_files.h"
+#include "memory/memory_serial.h"
+#include "memory/memory_window.h"
 #include "platform/keys.h"
-#include "platform/memory/memory_files.h"
-#include "platform/memory/memory_serial.h"
-#include "platform/memory/memory_window.h"
 
 namespace tarvel::contract {
 namespace {

@@ -19,7 +19,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/win32/child_ids.h"
+#include "win32/child_ids.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "fakes/printing.h"
-#include "platform/memory/program_in_memory.h"
+#include "program/program_in_memory.h"
 #include "ui/control_table.h"
 
 namespace tarvel::testing {

@@ -6,7 +6,7 @@
 #include <functional>
 
 #include "app/window_ops.h"
-#include "platform/memory/program_in_memory.h"
+#include "program/program_in_memory.h"
 #include "ui/control_table.h"
 
 namespace tarvel::rig {

@@ -17,14 +17,14 @@
 
 #include "app/app.h"
 #include "fakes/printing.h"
-#include "platform/memory/memory_files.h"
-#include "platform/memory/memory_power.h"
-#include "platform/memory/memory_serial.h"
-#include "platform/memory/memory_window.h"
-#include "platform/win32/child_ids.h"
-#include "platform/win32/text.h"
-#include "platform/win32/win32_window.h"
+#include "memory/memory_files.h"
+#include "memory/memory_power.h"
+#include "memory/memory_serial.h"
+#include "memory/memory_window.h"
 #include "ui/control_table.h"
+#include "win32/child_ids.h"
+#include "win32/text.h"
+#include "win32/win32_window.h"
 
 namespace tarvel::win32 {
 namespace {

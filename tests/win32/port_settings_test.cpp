@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "platform/win32/port_settings.h"
+#include "win32/port_settings.h"
 
 namespace tarvel::win32 {
 namespace {

@@ -12,12 +12,12 @@
 
 #include "contract/platform_contract.h"
 #include "fakes/printing.h"
-#include "platform/win32/child_ids.h"
-#include "platform/win32/text.h"
-#include "platform/win32/win32_clock.h"
-#include "platform/win32/win32_files.h"
-#include "platform/win32/win32_serial.h"
-#include "platform/win32/win32_window.h"
+#include "win32/child_ids.h"
+#include "win32/text.h"
+#include "win32/win32_clock.h"
+#include "win32/win32_files.h"
+#include "win32/win32_serial.h"
+#include "win32/win32_window.h"
 
 namespace tarvel::contract {
 namespace {

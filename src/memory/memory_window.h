@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "memory/memory_clock.h"
 #include "platform/keys.h"
-#include "platform/memory/memory_clock.h"
 #include "platform/window.h"
 #include "ui/control_table.h"
 

@@ -4,7 +4,7 @@
 #include <windows.h>
 
 #include "platform/serial.h"
-#include "platform/win32/handles.h"
+#include "win32/handles.h"
 
 namespace tarvel::win32 {
 

@@ -1,4 +1,4 @@
-#include "platform/memory/memory_window.h"
+#include "memory/memory_window.h"
 #include "platform/keys.h"
 
 #include <algorithm>

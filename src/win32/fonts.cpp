@@ -1,11 +1,11 @@
-#include "platform/win32/fonts.h"
+#include "win32/fonts.h"
 
 #include <cstring>
 #include <cwchar>
 #include <vector>
 
-#include "platform/win32/text.h"
 #include "ui/window_scale.h"
+#include "win32/text.h"
 
 namespace tarvel::win32 {
 namespace {

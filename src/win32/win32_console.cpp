@@ -8,7 +8,7 @@
 #include <memory>
 
 #include "platform/console.h"
-#include "platform/win32/text.h"
+#include "win32/text.h"
 
 namespace tarvel {
 namespace {

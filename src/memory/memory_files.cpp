@@ -1,4 +1,4 @@
-#include "platform/memory/memory_files.h"
+#include "memory/memory_files.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,4 +1,4 @@
-#include "platform/memory/memory_serial.h"
+#include "memory/memory_serial.h"
 
 #include <algorithm>
 #include <cstring>

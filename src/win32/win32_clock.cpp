@@ -1,4 +1,4 @@
-#include "platform/win32/win32_clock.h"
+#include "win32/win32_clock.h"
 
 #include <windows.h>
 // After windows.h, which it needs.

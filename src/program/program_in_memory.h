@@ -3,10 +3,10 @@
 #pragma once
 
 #include "app/app.h"
-#include "platform/memory/memory_files.h"
-#include "platform/memory/memory_power.h"
-#include "platform/memory/memory_serial.h"
-#include "platform/memory/memory_window.h"
+#include "memory/memory_files.h"
+#include "memory/memory_power.h"
+#include "memory/memory_serial.h"
+#include "memory/memory_window.h"
 
 namespace tarvel {
 

@@ -1,11 +1,11 @@
-#include "platform/win32/win32_files.h"
+#include "win32/win32_files.h"
 
 #include <commdlg.h>
 
 #include <algorithm>
 
-#include "platform/win32/handles.h"
-#include "platform/win32/text.h"
+#include "win32/handles.h"
+#include "win32/text.h"
 
 namespace tarvel::win32 {
 namespace {

@@ -1,4 +1,4 @@
-#include "platform/win32/win32_window.h"
+#include "win32/win32_window.h"
 
 #include <commctrl.h>
 #include <dbt.h>
@@ -6,10 +6,10 @@
 #include <algorithm>
 
 #include "platform/serial.h"
-#include "platform/win32/child_ids.h"
-#include "platform/win32/owned_window_proc.h"
-#include "platform/win32/text.h"
-#include "platform/win32/win32_clock.h"
+#include "win32/child_ids.h"
+#include "win32/owned_window_proc.h"
+#include "win32/text.h"
+#include "win32/win32_clock.h"
 
 namespace tarvel::win32 {
 namespace {

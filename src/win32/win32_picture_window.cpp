@@ -1,11 +1,11 @@
-#include "platform/win32/win32_picture_window.h"
+#include "win32/win32_picture_window.h"
 
 #include <algorithm>
 #include <cmath>
 
-#include "platform/win32/owned_window_proc.h"
-#include "platform/win32/text.h"
 #include "ui/window_scale.h"
+#include "win32/owned_window_proc.h"
+#include "win32/text.h"
 
 namespace tarvel::win32 {
 namespace {

@@ -1,4 +1,4 @@
-#include "platform/win32/port_settings.h"
+#include "win32/port_settings.h"
 
 namespace tarvel::win32 {
 namespace {

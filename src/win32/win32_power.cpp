@@ -1,4 +1,4 @@
-#include "platform/win32/win32_power.h"
+#include "win32/win32_power.h"
 
 #include <windows.h>
 

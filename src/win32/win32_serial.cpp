@@ -1,9 +1,9 @@
-#include "platform/win32/win32_serial.h"
+#include "win32/win32_serial.h"
 
 #include <string>
 
-#include "platform/win32/port_settings.h"
-#include "platform/win32/text.h"
+#include "win32/port_settings.h"
+#include "win32/text.h"
 
 namespace tarvel::win32 {
 

@@ -10,8 +10,8 @@
 #include <utility>
 
 #include "platform/picture.h"
-#include "platform/win32/handles.h"
-#include "platform/win32/win32_window.h"
+#include "win32/handles.h"
+#include "win32/win32_window.h"
 
 namespace tarvel::win32 {
 

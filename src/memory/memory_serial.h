@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/memory/memory_clock.h"
+#include "memory/memory_clock.h"
 #include "platform/serial.h"
 
 namespace tarvel::memory {

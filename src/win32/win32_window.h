@@ -9,11 +9,11 @@
 #include <optional>
 #include <string>
 
-#include "platform/win32/fonts.h"
-#include "platform/win32/handles.h"
 #include "platform/window.h"
 #include "ui/control_table.h"
 #include "ui/window_scale.h"
+#include "win32/fonts.h"
+#include "win32/handles.h"
 
 namespace tarvel::win32 {
 

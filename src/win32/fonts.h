@@ -6,8 +6,8 @@
 #include <array>
 #include <string>
 
-#include "platform/win32/handles.h"
 #include "ui/control_table.h"
+#include "win32/handles.h"
 
 namespace tarvel::win32 {
 

@@ -1,0 +1,50 @@
+# Checks every #include "folder/..." of the sources under SOURCE against the table in TABLE
+# (src/layers.cmake): a file may include from its own folder's layer and from the layers the
+# table puts below it, directly or not. Fails, naming each include that runs upward or sideways.
+#
+#   cmake -DTABLE=src/layers.cmake -DSOURCE=src -P cmake/check_layers.cmake
+cmake_minimum_required(VERSION 3.25)
+get_filename_component(SOURCE "${SOURCE}" ABSOLUTE)
+include(${TABLE})
+
+# What each layer may reach: itself and everything below it.
+foreach(layer IN LISTS TARVEL_LAYERS)
+  set(reach ${layer})
+  set(todo ${TARVEL_BELOW_${layer}})
+  while(todo)
+    list(POP_FRONT todo next)
+    if(NOT next IN_LIST reach)
+      list(APPEND reach ${next})
+      list(APPEND todo ${TARVEL_BELOW_${next}})
+    endif()
+  endwhile()
+  set(REACH_${layer} ${reach})
+endforeach()
+
+file(GLOB_RECURSE sources RELATIVE ${SOURCE} ${SOURCE}/*.h ${SOURCE}/*.cpp)
+set(wrong "")
+foreach(source IN LISTS sources)
+  string(FIND "${source}" "/" slash)
+  if(slash EQUAL -1)
+    set(layer programs)
+  else()
+    string(SUBSTRING "${source}" 0 ${slash} layer)
+  endif()
+  if(NOT layer IN_LIST TARVEL_LAYERS)
+    string(APPEND wrong "\n  ${source}: its folder ${layer} has no row in the table")
+    continue()
+  endif()
+  file(STRINGS ${SOURCE}/${source} includes REGEX "^[ \t]*#[ \t]*include[ \t]*\"[^\"]+/")
+  foreach(line IN LISTS includes)
+    string(REGEX REPLACE "^[ \t]*#[ \t]*include[ \t]*\"([^\"/]+)/.*" "\\1" folder "${line}")
+    if(NOT folder IN_LIST REACH_${layer})
+      string(APPEND wrong "\n  ${source}: ${line} (${layer} may not reach ${folder})")
+    endif()
+  endforeach()
+endforeach()
+
+list(LENGTH sources count)
+if(wrong)
+  message(FATAL_ERROR "Includes that break the layers:${wrong}")
+endif()
+message(STATUS "The layers hold: ${count} files.")
