@@ -56,3 +56,29 @@ ensure_wine_prefix() {
   local n
   for n in $(seq 1 $PORT_COUNT); do ln -sfn "$PORTS/com$n" "$WINEPREFIX/dosdevices/com$n"; done
 }
+
+# Ends the prefix's Wine session, if one runs: its desktop lives on the display the session
+# began on, and would be a dead desktop to a program on another display.
+end_wine_session() {
+  wineserver -k 2>/dev/null || true
+  wineserver -w 2>/dev/null || true
+}
+
+# Begins a Wine session of its own on $DISPLAY, whose desktop is proven to work and held (by
+# window-probe --hold, a tool of the Windows build) until the session ends. The first window of a
+# fresh session starts its desktop; on a busy machine that start can fail and leave a program a
+# desktop that is not there. Returns 3 when the desktop did not start in three tries.
+begin_wine_session() {
+  end_wine_session
+  local probe="$BUILD/windows/window-probe.exe" said="" try
+  [ -f "$probe" ] || return 0
+  for try in 1 2 3; do
+    coproc HOLDER { "$ROOT/scripts/wine-exec" "$probe" --hold 2>/dev/null; }
+    read -r -t 60 -u "${HOLDER[0]}" said || true
+    said=${said%$'\r'}  # a Windows line end
+    [ "$said" = ready ] && return 0
+    end_wine_session
+  done
+  echo "the Wine desktop did not start" >&2
+  return 3
+}

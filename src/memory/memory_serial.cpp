@@ -127,13 +127,14 @@ MemoryDevice controller(std::string identification,
 bool MemorySerialPort::open(std::string_view name) {
     // As on Windows: a port still open is closed first, whatever then becomes of the new one.
     close();
-    auto it = devices.find(std::string(name));
-    if (it == devices.end() || it->second.gone) {
+    MemoryDevice* found = devices.find(std::string(name));
+    if (!found || found->gone) {
         failure_ = "Не удается найти указанный файл (код 2)";
         return false;
     }
     open_ = std::string(name);
-    MemoryDevice* device_ = &it->second;
+    device_ = found;
+    erasedSeen_ = devices.erased();
     opened.emplace_back(name);
     ++device_->opens;
     device_->clock = clock;
@@ -148,46 +149,49 @@ bool MemorySerialPort::open(std::string_view name) {
 
 MemoryDevice* MemorySerialPort::device() {
     if (!open_) return nullptr;
-    const auto it = devices.find(*open_);
-    return it == devices.end() ? nullptr : &it->second;
+    if (erasedSeen_ != devices.erased()) {
+        erasedSeen_ = devices.erased();
+        device_ = devices.find(*open_);
+    }
+    return device_;
 }
 
 bool MemorySerialPort::lost() {
-    MemoryDevice* device_ = device();
-    if (!device_) {
+    MemoryDevice* d = device();
+    if (!d) {
         gone_ = true;
         failure_ = kNotConnected;
         return true;
     }
-    if (device_->vanishAtMs >= 0 && device_->now() >= device_->vanishAtMs) device_->gone = true;
-    if (device_->gone && !gone_) {
+    if (d->vanishAtMs >= 0 && d->now() >= d->vanishAtMs) d->gone = true;
+    if (d->gone && !gone_) {
         gone_ = true;
         failure_ = kNotConnected;
     }
-    return device_->gone;
+    return d->gone;
 }
 
 int MemorySerialPort::bytesWaiting() {
     if (!open_) return 0;
     ++queries;
     if (lost()) return 0;
-    MemoryDevice* device_ = device();
-    device_->received += device_->pending;
-    device_->pending.clear();
-    while (!device_->arrivals.empty() && device_->arrivals.front().atMs <= device_->now()) {
-        device_->received += device_->arrivals.front().bytes;
-        device_->arrivals.pop_front();
+    MemoryDevice* d = device();
+    d->received += d->pending;
+    d->pending.clear();
+    while (!d->arrivals.empty() && d->arrivals.front().atMs <= d->now()) {
+        d->received += d->arrivals.front().bytes;
+        d->arrivals.pop_front();
     }
-    return static_cast<int>(device_->received.size());
+    return static_cast<int>(d->received.size());
 }
 
 int MemorySerialPort::read(char* buffer, int count) {
     if (!open_ || lost() || count <= 0) return 0;
     bytesWaiting();  // what has arrived by now
-    MemoryDevice* device_ = device();
-    const int n = std::min(count, static_cast<int>(device_->received.size()));
-    std::memcpy(buffer, device_->received.data(), static_cast<std::size_t>(n));
-    device_->received.erase(0, static_cast<std::size_t>(n));
+    MemoryDevice* d = device();
+    const int n = std::min(count, static_cast<int>(d->received.size()));
+    std::memcpy(buffer, d->received.data(), static_cast<std::size_t>(n));
+    d->received.erase(0, static_cast<std::size_t>(n));
     if (n > 0) {
         ++reads;
         ++activity;
@@ -197,19 +201,19 @@ int MemorySerialPort::read(char* buffer, int count) {
 
 int MemorySerialPort::write(std::string_view text) {
     if (!open_ || lost()) return 0;
-    MemoryDevice* device_ = device();
+    MemoryDevice* d = device();
     const std::string bytes = toLineBytes(text, codePage);
     ++activity;
-    if (device_->takesOnly && *device_->takesOnly < bytes.size()) {
+    if (d->takesOnly && *d->takesOnly < bytes.size()) {
         // The write went on until nothing more was taken: the device hangs.
-        const std::size_t taken = *std::exchange(device_->takesOnly, std::nullopt);
-        if (device_->keepWritten) device_->written.push_back(bytes.substr(0, taken));
+        const std::size_t taken = *std::exchange(d->takesOnly, std::nullopt);
+        if (d->keepWritten) d->written.push_back(bytes.substr(0, taken));
         gone_ = true;
         failure_ = kTimedOut;
         return static_cast<int>(taken);
     }
-    if (device_->keepWritten) device_->written.push_back(bytes);
-    if (device_->onWrite) device_->onWrite(*device_, bytes);
+    if (d->keepWritten) d->written.push_back(bytes);
+    if (d->onWrite) d->onWrite(*d, bytes);
     return static_cast<int>(bytes.size());
 }
 

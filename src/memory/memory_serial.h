@@ -74,6 +74,27 @@ std::string controllerIdentification();
 std::string toLineBytes(std::string_view utf8, int codePage);
 std::string fromLineBytes(std::string_view bytes, int codePage);
 
+// The devices by port name. A device taken away (erased) while its port is open is as good as
+// unplugged: the port looks it up again only then, so every call stays cheap.
+class MemoryDevices {
+  public:
+    MemoryDevice& operator[](const std::string& name) { return devices_[name]; }
+    MemoryDevice& at(const std::string& name) { return devices_.at(name); }
+    MemoryDevice* find(const std::string& name) {
+        const auto it = devices_.find(name);
+        return it == devices_.end() ? nullptr : &it->second;
+    }
+    void erase(const std::string& name) {
+        devices_.erase(name);
+        ++erased_;
+    }
+    std::uint64_t erased() const { return erased_; }
+
+  private:
+    std::map<std::string, MemoryDevice> devices_;
+    std::uint64_t erased_ = 0;
+};
+
 class MemorySerialPort : public SerialPort {
   public:
     bool open(std::string_view name) override;
@@ -97,7 +118,7 @@ class MemorySerialPort : public SerialPort {
         return fromLineBytes(bytes, codePage);
     }
 
-    std::map<std::string, MemoryDevice> devices;  // by port name
+    MemoryDevices devices;
     // The system's ANSI code page, which Windows converts the line's text with: the Russian
     // shop-floor PC's by default.
     int codePage = 1251;
@@ -119,6 +140,8 @@ class MemorySerialPort : public SerialPort {
     bool lost();
 
     std::optional<std::string> open_;  // the name of the open port
+    MemoryDevice* device_ = nullptr;   // its device, as found when `devices` last lost one
+    std::uint64_t erasedSeen_ = 0;
     bool gone_ = false;
     std::string failure_;
 };
