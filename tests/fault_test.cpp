@@ -23,15 +23,7 @@ class FaultTest : public testing::ConnectedFixture {
   protected:
     void SetUp() override {
         ConnectedFixture::SetUp();
-        setFields({{ctl::kCoreHeight, "40"},
-                   {ctl::kCoreDiameter, "50"},
-                   {ctl::kSlotCount, "12"},
-                   {ctl::kSlotDepth, "10"},
-                   {ctl::kSlotWidth, "5"},
-                   {ctl::kPoles, "5"},
-                   {ctl::kSectionTurns1, "10"},
-                   {ctl::kCommutatorDistance, "10"},
-                   {ctl::kDirection, "0"}});
+        setFields(testing::workedExample("10"));
     }
     // How the status label read at each wait of the program, by the clock.
     struct Seen {

@@ -31,17 +31,8 @@ class StopTest : public testing::ConnectedFixture {
   protected:
     void SetUp() override {
         ConnectedFixture::SetUp();
-        // The worked example, 10 turns.
-        setFields({{ctl::kCoreHeight, "40"},
-                   {ctl::kCoreDiameter, "50"},
-                   {ctl::kSlotCount, "12"},
-                   {ctl::kSlotDepth, "10"},
-                   {ctl::kSlotWidth, "5"},
-                   {ctl::kPoles, "5"},
-                   {ctl::kSectionTurns1, "10"},
-                   {ctl::kCommutatorDistance, "10"},
-                   {ctl::kBarCount, "24"},
-                   {ctl::kDirection, "0"}});
+        setFields(testing::workedExample("10"));
+        setFields({{ctl::kBarCount, "24"}});
         window.controls[ctl::kWindingSpeed].state = 8;
     }
     void act(const Input& input) {

@@ -28,15 +28,7 @@ class WindingTest : public testing::ConnectedFixture {
   protected:
     void SetUp() override {
         ConnectedFixture::SetUp();
-        setFields({{ctl::kCoreHeight, "40"},
-                   {ctl::kCoreDiameter, "50"},
-                   {ctl::kSlotCount, "12"},
-                   {ctl::kSlotDepth, "10"},
-                   {ctl::kSlotWidth, "5"},
-                   {ctl::kPoles, "5"},
-                   {ctl::kSectionTurns1, "2"},
-                   {ctl::kCommutatorDistance, "10"},
-                   {ctl::kDirection, "0"}});
+        setFields(testing::workedExample("2"));
     }
     Lines wind(int section = 1) {
         dev().written.clear();

@@ -29,6 +29,14 @@ class AppFixture : public ::testing::Test, protected ProgramInMemory {
     void TearDown() override { EXPECT_TRUE(window.faults.empty()) << window.faults.front(); }
 };
 
+// The worked example's core and winding: H 40, D 50, S 12, depth 10, width 5, P 5, L 10, CW, and
+// section 1 of so many turns.
+inline Fields workedExample(const char* turns) {
+    return {{ctl::kCoreHeight, "40"},     {ctl::kCoreDiameter, "50"},       {ctl::kSlotCount, "12"},
+            {ctl::kSlotDepth, "10"},      {ctl::kSlotWidth, "5"},           {ctl::kPoles, "5"},
+            {ctl::kSectionTurns1, turns}, {ctl::kCommutatorDistance, "10"}, {ctl::kDirection, "0"}};
+}
+
 // Started with a controller on COM1 that answers every line at once, and the winding controls
 // enabled as after "УСТАНОВИТЬ НАЧАЛЬНУЮ ПОЗИЦИЮ"; nothing written yet.
 class ConnectedFixture : public AppFixture {
