@@ -315,6 +315,11 @@ TEST_P(TheWayBack, RisesMovesAndGoesDown) {
                     dev().written.end() - 1);
     EXPECT_EQ(way, c.way) << c.name;
     EXPECT_EQ(dev().written.back(), "G0 E-156 F176000\r\n") << c.name;
+    // Stopped again in its continuation: it can be continued again, from the line after.
+    ASSERT_TRUE(app.cycles().stoppedCycle(1).has_value()) << c.name;
+    EXPECT_TRUE(app.cycles().stoppedCycle(1)->continuable) << c.name;
+    EXPECT_EQ(app.cycles().stoppedCycle(1)->at.turn, 4) << c.name;
+    EXPECT_EQ(app.cycles().stoppedCycle(1)->at.line, 4) << c.name;
 }
 INSTANTIATE_TEST_SUITE_P(Cases, TheWayBack, ::testing::ValuesIn(kReturnCases), testing::CaseName());
 
