@@ -89,10 +89,6 @@ double MoveProfile::shareAt(double t) const {
     return std::clamp(covered / length, 0.0, 1.0);
 }
 
-std::optional<double> accelerationYSetBy(std::string_view line) {
-    return accelerationYOf(parseGcode(line));
-}
-
 Effect Machine::apply(std::string_view line) {
     const GcodeLine g = parseGcode(line);
     if (g.is('G', 0) || g.is('G', 1)) {

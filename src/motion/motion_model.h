@@ -56,10 +56,6 @@ struct MoveProfile {
 MoveProfile moveProfile(const Axes& distance, double feedPerMinute, double accelerationY);
 double moveSeconds(const Axes& distance, double feedPerMinute, double accelerationY);
 
-// The Y acceleration that one line ("M201 Y…") leaves the controller with; none for a line that
-// does not set it.
-std::optional<double> accelerationYSetBy(std::string_view line);
-
 // What the controller does with one line.
 enum class Action {
     Answer,   // "ok" at once
