@@ -17,6 +17,13 @@ struct LinkState {
     MachinePace machine;
     // What the controller has said of itself since the connection was made.
     ControllerWatch watch;
+
+    // The board has just started (its port opened, or it restarted): nothing queued, its own
+    // settings, nothing said yet.
+    void boardStarted() {
+        machine = MachinePace{};
+        watch = ControllerWatch{};
+    }
 };
 
 }  // namespace tarvel

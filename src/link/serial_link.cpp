@@ -55,9 +55,8 @@ void SerialLink::connectionLost(std::optional<std::string_view> line) {
 }
 
 void SerialLink::controllerRestarted() {
-    state_.watch = ControllerWatch{};
+    state_.boardStarted();
     if (!port_.isOpen()) return;
-    state_.machine = MachinePace{};
     drainUntilQuiet();
     setStartPosition();
     view_.showControllerRestarted(
@@ -86,10 +85,9 @@ void SerialLink::connectController() {
             view_.showConnected();
             state_.firstPortToTry = n;
             state_.connectedPort = n;
-            // Opening the port reset the board: nothing queued, its own settings again.
-            state_.machine = MachinePace{};
+            // Opening the port reset the board.
+            state_.boardStarted();
             drainUntilQuiet();
-            state_.watch = ControllerWatch{};
             return;
         }
         port_.close();

@@ -33,7 +33,10 @@ void WindingCycles::dropContinuation() {
 // From wherever jogs have taken the machine since: up to the cycle's travel height first when
 // the guide is below it and the length or the rotation must move, then the length and the
 // rotation, then down to where it stopped. After no jog, no line at all.
-bool WindingCycles::returnToStop(const StoppedCycle& stopped, NumberForm rotationForm) {
+bool WindingCycles::returnToStop(const StoppedCycle& stopped) {
+    // The staking's angles go out in the real text form, so its way back does too.
+    const NumberForm rotationForm =
+        stopped.section == StoppedCycle::kStaking ? NumberForm::Real : NumberForm::Integer;
     const TrackedPosition& at = position_;
     const TrackedPosition& to = stopped.where;
     const float travel = travelHeight(stopped);

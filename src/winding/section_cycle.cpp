@@ -108,8 +108,7 @@ void WindingCycles::windSection(int k) {
         speeds_.accelRun = LowBits32(static_cast<std::int64_t>(speed) * 1200);
     }
     // A second СТОП on the way back leaves the cycle where it stopped the first time.
-    if (start == Start::Anew || returnToStop(*stopped(k), NumberForm::Integer))
-        runSection(k, std::move(reads), from);
+    if (start == Start::Anew || returnToStop(*stopped(k))) runSection(k, std::move(reads), from);
     layout_.lastWoundSection = k;
     view_.enableSectionButtons(true);
 }

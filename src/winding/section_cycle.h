@@ -75,7 +75,7 @@ class WindingCycles {
     bool strike(std::int64_t pass);
 
     // Back where the stopped cycle left the machine; false when a line of the way was held back.
-    bool returnToStop(const StoppedCycle& stopped, NumberForm rotationForm);
+    bool returnToStop(const StoppedCycle& stopped);
     bool returnMove(float TrackedPosition::*axis, std::string_view head, float target,
                     NumberForm form = NumberForm::Integer);
 

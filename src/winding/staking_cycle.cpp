@@ -13,8 +13,7 @@ void WindingCycles::stakeCommutator() {
             if (bars > 0) runStaking({});
             return;
         case Start::Continue:
-            // The angles go out in the real text form, so the way back does too.
-            if (returnToStop(*stopped(StoppedCycle::kStaking), NumberForm::Real))
+            if (returnToStop(*stopped(StoppedCycle::kStaking)))
                 runStaking(stopped(StoppedCycle::kStaking)->at);
             return;
         case Start::Nothing:
