@@ -318,10 +318,86 @@ TEST_P(TheWayBack, RisesMovesAndGoesDown) {
     // Stopped again in its continuation: it can be continued again, from the line after.
     ASSERT_TRUE(app.cycles().stoppedCycle(1).has_value()) << c.name;
     EXPECT_TRUE(app.cycles().stoppedCycle(1)->continuable) << c.name;
-    EXPECT_EQ(app.cycles().stoppedCycle(1)->at.turn, 4) << c.name;
-    EXPECT_EQ(app.cycles().stoppedCycle(1)->at.line, 4) << c.name;
+    EXPECT_EQ(app.cycles().stoppedCycle(1)->block.turn, 4) << c.name;
+    EXPECT_EQ(app.cycles().stoppedCycle(1)->at.step, 4u) << c.name;
 }
 INSTANTIATE_TEST_SUITE_P(Cases, TheWayBack, ::testing::ValuesIn(kReturnCases), testing::CaseName());
+
+// Every step of a small section (3 turns) and a small staking (4 bars), each in a program of its
+// own: СТОП in the wait of line i, then, with or without jogs of the length and the height, the
+// cycle continued. The lines before the stop and those after the way back are the uninterrupted
+// cycle's, line for line; the way back is moves at the approach's feed alone; the record is
+// where the controller comes to rest.
+class Operated : public StopTest {
+  public:
+    void TestBody() override {}
+    void start() { SetUp(); }
+    using StopTest::act;
+    using StopTest::answerEveryLine;
+    using StopTest::dev;
+    using StopTest::expectTheRecordIsTheMachine;
+    using StopTest::setFields;
+    using StopTest::stopAtLine;
+    using StopTest::window;
+};
+
+struct Cycle {
+    const char* name;
+    ControlId button;
+};
+
+class AnyStep : public ::testing::TestWithParam<Cycle> {};
+
+TEST_P(AnyStep, StoppedThereAndContinuedGivesTheWholeCycle) {
+    const Cycle& c = GetParam();
+    const testing::Fields small = {{ctl::kSectionTurns1, "3"}, {ctl::kBarCount, "4"}};
+    Operated uninterrupted;
+    uninterrupted.start();
+    uninterrupted.setFields(small);
+    uninterrupted.answerEveryLine();
+    uninterrupted.act(Click{c.button});
+    const Lines whole = uninterrupted.dev().written;
+    ASSERT_GT(whole.size(), 15u) << c.name;
+    for (bool jogged : {false, true}) {
+        for (std::size_t i = 1; i < whole.size(); ++i) {
+            const std::string at =
+                std::string(c.name) + ", line " + std::to_string(i) + (jogged ? ", jogged" : "");
+            Operated op;
+            op.start();
+            op.setFields(small);
+            op.stopAtLine(i);
+            op.act(Click{c.button});
+            ASSERT_EQ(op.dev().written,
+                      Lines(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(i)))
+                << at;
+            op.answerEveryLine();
+            if (jogged) {
+                op.act(Key{key::kUp});
+                op.act(Key{key::kNumpadPlus});
+            }
+            const std::size_t before = op.dev().written.size();
+            op.window.answers.push_back(Answer::Yes);
+            op.act(Click{c.button});
+            const Lines after(op.dev().written.begin() + static_cast<std::ptrdiff_t>(before),
+                              op.dev().written.end());
+            ASSERT_GE(after.size(), whole.size() - i) << at;
+            const std::size_t way = after.size() - (whole.size() - i);
+            EXPECT_LE(way, jogged ? 3u : 0u) << at;
+            for (std::size_t w = 0; w < way; ++w)
+                EXPECT_NE(after[w].find(" F15000\r\n"), std::string::npos)
+                    << at << ": " << after[w];
+            EXPECT_TRUE(std::equal(after.begin() + static_cast<std::ptrdiff_t>(way), after.end(),
+                                   whole.begin() + static_cast<std::ptrdiff_t>(i)))
+                << at;
+            op.expectTheRecordIsTheMachine(at.c_str());
+            EXPECT_TRUE(op.window.faults.empty()) << at;
+        }
+    }
+}
+INSTANTIATE_TEST_SUITE_P(Cycles, AnyStep,
+                         ::testing::Values(Cycle{"section", ctl::kSection1},
+                                           Cycle{"staking", ctl::kStake}),
+                         testing::CaseName());
 
 }  // namespace
 }  // namespace tarvel

@@ -5,7 +5,7 @@
 #include "fakes/app_fixture.h"
 #include "platform/keys.h"
 #include "ui/control_table.h"
-#include "winding/section_cycle.h"
+#include "winding/section_program.h"
 
 namespace tarvel {
 namespace {

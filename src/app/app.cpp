@@ -24,11 +24,12 @@ App::App(Window& window, SerialPort& port, Clock& clock, Power& power, Files& fi
       run_(ctl::kStop, ctl::kPause),
       views_(window),
       exchange_(events_, port, clock, power, run_, linkState_, views_),
-      link_(port, clock, linkState_, exchange_, position_, views_),
-      cycles_(views_, views_, exchange_, run_, position_, layout_, speeds_),
-      jogging_(exchange_, position_, layout_, linkState_, views_),
+      steps_(exchange_, position_),
+      link_(port, clock, linkState_, steps_, views_),
+      cycles_(views_, views_, steps_, run_, layout_, speeds_),
+      jogging_(steps_, layout_, linkState_, views_),
       keyPacer_(clock, jogging_),
-      setup_(views_, views_, exchange_, link_, position_, layout_),
+      setup_(views_, views_, steps_, link_, layout_),
       profile_(views_, files, dialogs) {}
 
 int App::run(const std::function<void()>& started) {

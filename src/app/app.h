@@ -9,6 +9,7 @@
 #include "link/command_exchange.h"
 #include "link/link_state.h"
 #include "link/serial_link.h"
+#include "link/step_runner.h"
 #include "manual/jogging.h"
 #include "manual/key_jog_pacer.h"
 #include "manual/setup_commands.h"
@@ -22,7 +23,7 @@
 #include "state/section_layout.h"
 #include "state/speed_values.h"
 #include "state/tracked_position.h"
-#include "winding/section_cycle.h"
+#include "winding/winding_cycles.h"
 
 namespace tarvel {
 
@@ -79,6 +80,8 @@ class App {
     bool quitRequested_ = false;
     WindowViews views_;
     CommandExchange exchange_;
+    // Every line of an operation goes out through it, and the record follows the lines that count.
+    StepRunner steps_;
     SerialLink link_;
     WindingCycles cycles_;
     Jogging jogging_;

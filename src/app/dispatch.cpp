@@ -88,6 +88,7 @@ void focusLost(App& app, ControlId id) {
 
 // СТОП and ПАУЗА have no row: they act only inside the wait for an acknowledgement. The two
 // focus events of every field with focus editing follow these, from the control table.
+constexpr auto kKeeps = Continuation::Kept;
 constexpr auto kDrops = Continuation::Dropped;
 
 constexpr ControlRun only(ControlId id) {
@@ -95,14 +96,14 @@ constexpr ControlRun only(ControlId id) {
 }
 
 constexpr Route kFixedRoutes[] = {
-    {only(ctl::kPoles), TextChanged,
-     [](App& app, ControlId) { copyPolesToSections(app.window()); }},
-    {only(ctl::kTurns), TextChanged,
-     [](App& app, ControlId) { copyTurnsToSections(app.window()); }},
+    {only(ctl::kPoles), TextChanged, [](App& app, ControlId) { copyPolesToSections(app.window()); },
+     kKeeps},
+    {only(ctl::kTurns), TextChanged, [](App& app, ControlId) { copyTurnsToSections(app.window()); },
+     kKeeps},
     // A cycle asks itself whether a stopped run of it goes on; another cycle gives it up.
-    {ctl::kSectionButtons, Clicked, windSection},
-    {ctl::kRotationButtons, Clicked, rotationButton},
-    {ctl::kJogButtons, Clicked, jogButton},
+    {ctl::kSectionButtons, Clicked, windSection, kKeeps},
+    {ctl::kRotationButtons, Clicked, rotationButton, kKeeps},
+    {ctl::kJogButtons, Clicked, jogButton, kKeeps},
     {ctl::kZeroButtons, Clicked, zeroButton, kDrops},
     {only(ctl::kStartPosition), Clicked, [](App& app, ControlId) { app.setup().startPosition(); },
      kDrops},
@@ -116,17 +117,18 @@ constexpr Route kFixedRoutes[] = {
          app.exchange().sendOperatorCommand(app.window().text(ctl::kCommandBox));
      },
      kDrops},
-    {only(ctl::kStake), Clicked, [](App& app, ControlId) { app.cycles().stakeCommutator(); }},
+    {only(ctl::kStake), Clicked, [](App& app, ControlId) { app.cycles().stakeCommutator(); },
+     kKeeps},
     {only(ctl::kNext), Clicked, [](App& app, ControlId) { app.setup().nextPosition(); }, kDrops},
-    {only(ctl::kSave), Clicked, [](App& app, ControlId) { app.profile().saveProfile(); }},
-    {only(ctl::kLoad), Clicked, [](App& app, ControlId) { app.profile().loadProfile(); }},
+    {only(ctl::kSave), Clicked, [](App& app, ControlId) { app.profile().saveProfile(); }, kKeeps},
+    {only(ctl::kLoad), Clicked, [](App& app, ControlId) { app.profile().loadProfile(); }, kKeeps},
 };
 
 std::vector<Route> buildRoutes() {
     std::vector<Route> routes(std::begin(kFixedRoutes), std::end(kFixedRoutes));
     for (ControlId id : focusEditFields()) {
-        routes.push_back({only(id), FocusGained, focusGained});
-        routes.push_back({only(id), FocusLost, focusLost});
+        routes.push_back({only(id), FocusGained, focusGained, kKeeps});
+        routes.push_back({only(id), FocusLost, focusLost, kKeeps});
     }
     return routes;
 }

@@ -15,15 +15,21 @@ using Action = void (*)(App& app, ControlId id);
 
 // Whether a cycle that СТОП ended can still be continued after the action: only moves the position
 // record follows (jogs, the rotation buttons) keep the record in the coordinates the cycle stopped
-// in; any other line may declare them anew, and a new connection resets the controller.
+// in; any other line may declare them anew, and a new connection resets the controller. Actions
+// that send nothing (a field's focus, a profile) keep it too.
 enum class Continuation { Kept, Dropped };
 
-// A control, or a run of controls, the event that it reacts to and what it does.
+// A control, or a run of controls, the event that it reacts to, what it does, and whether a
+// stopped cycle can be continued after it: every route says so, since a line the record does not
+// follow would make the continuation false.
 struct Route {
+    constexpr Route(ControlRun runOf, ControlEventKind kind, Action act, Continuation keeps)
+        : controls(runOf), event(kind), action(act), continuation(keeps) {}
+
     ControlRun controls;
     ControlEventKind event;
     Action action;
-    Continuation continuation = Continuation::Kept;
+    Continuation continuation;
 };
 
 std::span<const Route> controlRoutes();

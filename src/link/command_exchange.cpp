@@ -14,7 +14,7 @@ constexpr std::size_t kReplyTextLimit = 92;
 constexpr std::int64_t kSpinMs = 2;
 constexpr std::int64_t kShortWaitMs = 10;
 constexpr std::int64_t kMediumWaitMs = 50;
-// The longest single wait for the machine: the controller's input is looked at between two.
+// The longest single event wait while a line of a cycle waits for the machine.
 constexpr int kMachineWaitMs = 250;
 constexpr std::int64_t kRestLookMs = 100;
 // A live controller sends "busy" lines every 2 s while it holds an answer back: longer silence
@@ -80,41 +80,42 @@ CommandExchange::CommandExchange(EventSource& events, SerialPort& port, Clock& c
       state_(state),
       view_(view) {}
 
-bool CommandExchange::sendLine(std::string_view line, Pace pace) {
-    if (!port_.isOpen()) return true;
-    if (run_.stopRequested()) return false;
-    if (pace == Pace::WithMachine && !awaitMachine(line)) return false;
+LineResult CommandExchange::sendLine(std::string_view line, Pace pace) {
+    if (!port_.isOpen()) return LineResult::DryRun;
+    if (run_.stopRequested()) return LineResult::HeldBack;
+    if (pace == Pace::WithMachine)
+        if (const std::optional<LineResult> kept = awaitMachine(line)) return *kept;
 
     // Left-overs (an "ok" that came after СТОП, the rest of the start-up text) must never be
     // taken for the answer to this line.
     drainInput();
-    if (state_.watch.restarted()) return false;
+    if (state_.watch.restarted()) return LineResult::HeldBack;
     power_.keepSystemAwake(true);
     port_.write(line);
     if (port_.deviceGone()) {
         // The write itself failed: the line did not go out.
         lose(line);
-        return false;
+        return LineResult::Lost;
     }
     state_.machine.sent(line, clock_.nowMs());
     awaitAcknowledgement(line);
-    return true;
+    return LineResult::Sent;
 }
 
-bool CommandExchange::awaitMachine(std::string_view line) {
+std::optional<LineResult> CommandExchange::awaitMachine(std::string_view line) {
     for (;;) {
         const std::int64_t left =
             state_.machine.queuedMs(clock_.nowMs()) - MachinePace::kLookAheadMs;
-        if (left <= 0 && !run_.paused()) return true;
+        if (left <= 0 && !run_.paused()) return std::nullopt;
         power_.keepSystemAwake(true);
         const int waitMs = run_.paused()
                                ? kMachineWaitMs
                                : static_cast<int>(std::min<std::int64_t>(left, kMachineWaitMs));
         const Event event = events_.next(waitMs);
-        if (run_.take(event) == RunControl::Press::Stop) return false;
+        if (run_.take(event) == RunControl::Press::Stop) return LineResult::HeldBack;
         if (removesConnectedPort(event)) {
             lose(line);
-            return false;
+            return LineResult::Lost;
         }
     }
 }
@@ -159,30 +160,22 @@ void CommandExchange::awaitAcknowledgement(std::string_view line) {
     }
 }
 
-bool CommandExchange::sendMove(std::string_view head, double target, std::string_view tail,
-                               NumberForm form, Pace pace) {
+LineResult CommandExchange::sendMove(std::string_view head, double target, std::string_view tail,
+                                     NumberForm form, Pace pace) {
     if (!sendableNumber(target)) {
         // After СТОП nothing goes out anyway, and the operator has already acted.
-        if (!run_.stopRequested()) {
-            view_.tell("Команда «" + std::string(head) + "…» не отправлена: координата " +
-                       FormatReal(StoreReal(target)) +
-                       " вне допустимого диапазона станка. Проверьте введённые значения.");
-        }
-        return false;
+        if (run_.stopRequested())
+            return port_.isOpen() ? LineResult::HeldBack : LineResult::Unsendable;
+        view_.tell("Команда «" + std::string(head) + "…» не отправлена: координата " +
+                   FormatReal(StoreReal(target)) +
+                   " вне допустимого диапазона станка. Проверьте введённые значения.");
+        return LineResult::Unsendable;
     }
     std::string line(head);
     line += form == NumberForm::Integer ? FormatInteger(RoundToInt64(target))
                                         : FormatReal(StoreReal(target));
     line += tail;
     return sendLine(line, pace);
-}
-
-bool CommandExchange::sending() const {
-    return port_.isOpen() && !run_.stopRequested();
-}
-
-bool CommandExchange::stopped() const {
-    return port_.isOpen() && run_.stopRequested();
 }
 
 void CommandExchange::sendOperatorCommand(std::string_view boxText) {

@@ -36,11 +36,9 @@ class CommandExchange final : public LineSender {
 
     // While a line waits for its acknowledgement the window stays alive; only СТОП and ПАУЗА
     // act.
-    bool sendLine(std::string_view line, Pace pace = Pace::AtOnce) override;
-    bool sendMove(std::string_view head, double target, std::string_view tail,
-                  NumberForm form = NumberForm::Integer, Pace pace = Pace::AtOnce) override;
-    bool sending() const override;
-    bool stopped() const override;
+    LineResult sendLine(std::string_view line, Pace pace = Pace::AtOnce) override;
+    LineResult sendMove(std::string_view head, double target, std::string_view tail,
+                        NumberForm form = NumberForm::Integer, Pace pace = Pace::AtOnce) override;
     // "Отправить": the command box's text as one line.
     void sendOperatorCommand(std::string_view boxText);
 
@@ -58,9 +56,9 @@ class CommandExchange final : public LineSender {
 
   private:
     // Holds the next line of a cycle back until the machine has no more than the look-ahead
-    // left to carry out; СТОП and ПАУЗА act meanwhile as in the wait for "ok". False when the
-    // line is not to go out: СТОП, or the controller gone.
-    bool awaitMachine(std::string_view line);
+    // left to carry out; СТОП and ПАУЗА act meanwhile as in the wait for "ok". What keeps the
+    // line from going out (СТОП, the controller gone), if anything.
+    std::optional<LineResult> awaitMachine(std::string_view line);
     // Waits for the line's "ok"; СТОП ends the wait.
     void awaitAcknowledgement(std::string_view line);
     void drainInput();

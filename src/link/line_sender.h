@@ -17,31 +17,46 @@ enum class NumberForm { Integer, Real };
 // has little motion left to carry out, so that СТОП stops the machine soon and not 15 moves later.
 enum class Pace { AtOnce, WithMachine };
 
+// What became of a line handed to the sender.
+enum class LineResult {
+    // Written whole: the controller has it. Its "ok" came, or СТОП or a fault of the controller
+    // ended the wait for it (then nothing more of the operation goes out).
+    Sent,
+    // No port is open: a dry run, in which every operation goes on as if its lines had gone out.
+    DryRun,
+    // Not written: СТОП, or a fault of the controller (a restart, a halt), ended the operation
+    // before it.
+    HeldBack,
+    // Not written: its number is one the controller cannot take. The operator has been told; the
+    // operation may go on without it.
+    Unsendable,
+    // Not written, or not whole: the controller's device is gone.
+    Lost,
+};
+
+// The line stands for the machine: the record follows it.
+constexpr bool counts(LineResult result) {
+    return result == LineResult::Sent || result == LineResult::DryRun;
+}
+// Nothing more of the running operation goes out.
+constexpr bool endsOperation(LineResult result) {
+    return result == LineResult::HeldBack || result == LineResult::Lost;
+}
+
 class LineSender {
   public:
     virtual ~LineSender() = default;
 
     // Sends one line ("\r\n" included) and returns once the controller has acknowledged it or
-    // the operator has pressed СТОП. True when the line counts: it went out, or no port is open
-    // (a dry run, in which every operation goes on as if its lines had gone out). False when it
-    // was held back, because СТОП or a controller found gone ended the operation: such a line
-    // must change nothing that stands for the machine.
-    virtual bool sendLine(std::string_view line, Pace pace = Pace::AtOnce) = 0;
+    // the wait for it has been ended.
+    virtual LineResult sendLine(std::string_view line, Pace pace = Pace::AtOnce) = 0;
 
     // Sends head + target + tail, the target as a whole number (nearest, halves to the even
     // neighbour) or in the real text form. A target the controller cannot take as a number is
-    // not sent and the operator is told; false then, as for a line held back. Every move goes
-    // through here.
-    virtual bool sendMove(std::string_view head, double target, std::string_view tail,
-                          NumberForm form = NumberForm::Integer, Pace pace = Pace::AtOnce) = 0;
-
-    // False once no line of the running operation can go out any more (no port open, or the
-    // operation stopped): the operation can then take its last state at once instead of counting
-    // through lines that would all be skipped.
-    virtual bool sending() const = 0;
-    // True once СТОП, or a controller found gone, has ended the running operation while a port
-    // is open: its lines are held back from then on.
-    virtual bool stopped() const = 0;
+    // not sent and the operator is told. Every move goes through here.
+    virtual LineResult sendMove(std::string_view head, double target, std::string_view tail,
+                                NumberForm form = NumberForm::Integer,
+                                Pace pace = Pace::AtOnce) = 0;
 };
 
 // True when a target reaches the controller as the number it is: finite, and its nearest

@@ -15,14 +15,9 @@ constexpr std::int64_t kQuietLimitMs = 1000;
 
 }  // namespace
 
-SerialLink::SerialLink(SerialPort& port, Clock& clock, LinkState& state, LineSender& sender,
-                       TrackedPosition& position, ConnectionView& view)
-    : port_(port),
-      clock_(clock),
-      state_(state),
-      sender_(sender),
-      position_(position),
-      view_(view) {}
+SerialLink::SerialLink(SerialPort& port, Clock& clock, LinkState& state, StepRunner& steps,
+                       ConnectionView& view)
+    : port_(port), clock_(clock), state_(state), steps_(steps), view_(view) {}
 
 void SerialLink::reconnect() {
     closeAndShowNotConnected();
@@ -127,10 +122,8 @@ void SerialLink::drainUntilQuiet() {
 void SerialLink::setStartPosition() {
     // Zero even when the line is held back (СТОП let the search after СБРОС go on): opening the
     // port has reset the board, whose own count starts at 0 where the machine stands.
-    position_.length = 0;
-    position_.height = 0;
-    position_.rotation = 0;
-    sender_.sendLine("G92 X0 Y0 Z0 E0\r\n");
+    steps_.declare({});
+    steps_.run(lineStep("G92 X0 Y0 Z0 E0\r\n", {.height = 0, .length = 0, .rotation = 0}));
     view_.enableManualControls();
 }
 

@@ -6,18 +6,17 @@
 
 #include "link/connection.h"
 #include "link/connection_view.h"
-#include "link/line_sender.h"
 #include "link/link_state.h"
+#include "link/step_runner.h"
 #include "platform/serial.h"
 #include "platform/window.h"
-#include "state/tracked_position.h"
 
 namespace tarvel {
 
 class SerialLink final : public Connection {
   public:
-    SerialLink(SerialPort& port, Clock& clock, LinkState& state, LineSender& sender,
-               TrackedPosition& position, ConnectionView& view);
+    SerialLink(SerialPort& port, Clock& clock, LinkState& state, StepRunner& steps,
+               ConnectionView& view);
 
     // "Обновить": closes the port, shows "Не подключен", searches from firstPortToTry and, when
     // the controller answers, declares the start position.
@@ -57,8 +56,7 @@ class SerialLink final : public Connection {
     SerialPort& port_;
     Clock& clock_;
     LinkState& state_;
-    LineSender& sender_;
-    TrackedPosition& position_;
+    StepRunner& steps_;
     ConnectionView& view_;
 };
 

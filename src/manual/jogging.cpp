@@ -58,19 +58,15 @@ const Rotation& rotation(RotationButton button) {
     return kRotations[static_cast<int>(button)];
 }
 
-Jogging::Jogging(LineSender& sender, TrackedPosition& position, const SectionLayout& layout,
-                 const LinkState& link, ManualView& view)
-    : sender_(sender), position_(position), layout_(layout), link_(link), view_(view) {}
+Jogging::Jogging(StepRunner& steps, const SectionLayout& layout, const LinkState& link,
+                 ManualView& view)
+    : steps_(steps), layout_(layout), link_(link), view_(view) {}
 
 double Jogging::jog(const Jog& jog) {
-    float& field = position_.*(jog.axis->field);
-    const float from = field;
+    const float from = steps_.record().*(jog.axis->field);
     const float to = StoreReal(static_cast<double>(from) + static_cast<double>(jog.step));
-    const bool connected = sender_.sending();
-    // The record follows only a move that went out (or would have, with no controller).
-    if (!sender_.sendMove(jog.axis->head, to, feedTail(*jog.axis))) return 0;
-    field = to;
-    if (!connected) return 0;
+    const Step move = moveStep(jog.axis->head, to, feedTail(*jog.axis), jog.axis->field);
+    if (steps_.run(move) != LineResult::Sent) return 0;
     // The machine moves by what the lines say: whole numbers, so half a degree is 0 or 1.
     motion::Axes distance;
     distance[jog.axis->axis] = sendableNumber(from)
@@ -81,12 +77,12 @@ double Jogging::jog(const Jog& jog) {
 
 void Jogging::rotate(const Rotation& turn) {
     view_.resetSectionProgress();
-    const float from = position_.rotation;
+    const float from = steps_.record().rotation;
     const float to = turn.slots == 0
                          ? turn.angle
                          : StoreReal(static_cast<double>(from) +
                                      turn.slots * static_cast<double>(layout_.slotPitch));
-    if (sender_.sendMove(kRotation.head, to, feedTail(kRotation))) position_.rotation = to;
+    steps_.run(moveStep(kRotation.head, to, feedTail(kRotation), kRotation.field));
 }
 
 }  // namespace tarvel

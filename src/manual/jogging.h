@@ -1,12 +1,12 @@
 // Jogging: one axis moved by a fixed step from a key or a jog button, and the workpiece turned
-// to a fixed angle or by one slot. The program never asks the controller where it stands: it
-// moves its own record of the position and sends the absolute target.
+// to a fixed angle or by one slot. Every move is absolute: the target is the record's value
+// moved by the step, and the record takes it once the line counts.
 #pragma once
 
 #include <span>
 
-#include "link/line_sender.h"
 #include "link/link_state.h"
+#include "link/step_runner.h"
 #include "manual/manual_view.h"
 #include "motion/motion_model.h"
 #include "state/section_layout.h"
@@ -50,19 +50,18 @@ const Rotation& rotation(RotationButton button);
 
 class Jogging {
   public:
-    Jogging(LineSender& sender, TrackedPosition& position, const SectionLayout& layout,
-            const LinkState& link, ManualView& view);
+    Jogging(StepRunner& steps, const SectionLayout& layout, const LinkState& link,
+            ManualView& view);
 
-    // The tracked position moves first and keeps its fraction; the line carries the nearest
-    // whole number. With no controller, or after СТОП, only the tracked position moves.
-    // Returns how long the machine takes for the move sent, 0 when none went out.
+    // The record keeps the fraction of the target; the line carries the nearest whole number.
+    // With no controller only the record moves. Returns how long the machine takes for the move
+    // sent, 0 when none went out.
     double jog(const Jog& jog);
     // Resets the section progress bars, then turns the workpiece.
     void rotate(const Rotation& rotation);
 
   private:
-    LineSender& sender_;
-    TrackedPosition& position_;
+    StepRunner& steps_;
     const SectionLayout& layout_;
     const LinkState& link_;
     ManualView& view_;

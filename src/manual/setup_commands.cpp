@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <optional>
+#include <vector>
 
 #include "numtext/reals.h"
 #include "winding/parameters.h"
@@ -43,19 +44,13 @@ constexpr const char* kNextMove = " F15000\r\n";
 
 }  // namespace
 
-SetupCommands::SetupCommands(const WindingForm& form, ManualView& view, LineSender& sender,
-                             Connection& connection, TrackedPosition& position,
-                             const SectionLayout& layout)
-    : form_(form),
-      view_(view),
-      sender_(sender),
-      connection_(connection),
-      position_(position),
-      layout_(layout) {}
+SetupCommands::SetupCommands(const WindingForm& form, ManualView& view, StepRunner& steps,
+                             Connection& connection, const SectionLayout& layout)
+    : form_(form), view_(view), steps_(steps), connection_(connection), layout_(layout) {}
 
 void SetupCommands::zeroAxis(ZeroAxis axis) {
     const ZeroRow& row = kZeroRows[static_cast<int>(axis)];
-    if (sender_.sendMove(row.head, 0, "\r\n")) position_.*row.field = 0;
+    steps_.run(moveStep(row.head, 0, "\r\n", row.field));
 }
 
 void SetupCommands::startPosition() {
@@ -69,33 +64,33 @@ void SetupCommands::startPosition() {
             "выполнен.");
         return;
     }
-    sender_.sendLine("M17\r\n");
-    // The tracked position stays at the zero just declared: this move is not tracked.
-    sender_.sendMove("G0 Y", yStart, " Z15 F3000\r\n");
+    // The record stays at the zero just declared: this move is not tracked.
+    const Step steps[] = {lineStep("M17\r\n"), {"G0 Y", yStart, " Z15 F3000\r\n"}};
+    steps_.run(steps);
 }
 
 void SetupCommands::park() {
-    sender_.sendLine("G28 Z Y\r\n");
+    steps_.run(lineStep("G28 Z Y\r\n"));
 }
 
 void SetupCommands::changeWorkpiece() {
-    sender_.sendLine("G28 Z\r\n");
-    sender_.sendLine("M84 Y\r\n");
-    if (sender_.sendLine("G92 Y0\r\n")) position_.length = 0;
+    const Step steps[] = {lineStep("G28 Z\r\n"), lineStep("M84 Y\r\n"),
+                          lineStep("G92 Y0\r\n", {.length = 0})};
+    steps_.run(steps);
 }
 
 void SetupCommands::emergencyReset() {
     view_.disableMachineControls();
     // Like any line it waits for its "ok": a controller that stays silent after its emergency
     // stop is let go with СТОП, and the search below then sends nothing.
-    sender_.sendLine("M112\r\n");
+    steps_.run(lineStep("M112\r\n"));
     view_.disableMachineControls();
     connection_.reconnect();
 }
 
 void SetupCommands::nextPosition() {
     if (layout_.lastWoundSection == 0 || readInteger(form_, Parameter::RotationBefore) != 0) return;
-    float& rotation = position_.rotation;
+    const float rotation = steps_.record().rotation;
     const std::optional<float> turnTo =
         finishingTurn(rotation, readInteger(form_, Parameter::Direction));
     const bool slotDone = layout_.sectionCount == layout_.lastWoundSection;
@@ -114,10 +109,13 @@ void SetupCommands::nextPosition() {
             return;
         }
     }
-    if (turnTo && sender_.sendMove("G0 E", *turnTo, kNextMove)) rotation = *turnTo;
-    if (!stepTo) return;
-    view_.resetSectionProgress();
-    if (sender_.sendMove("G0 E", *stepTo, kNextMove)) rotation = *stepTo;
+    std::vector<Step> steps;
+    if (turnTo) steps.push_back(moveStep("G0 E", *turnTo, kNextMove, &TrackedPosition::rotation));
+    if (stepTo) {
+        view_.resetSectionProgress();
+        steps.push_back(moveStep("G0 E", *stepTo, kNextMove, &TrackedPosition::rotation));
+    }
+    steps_.run(steps);
 }
 
 }  // namespace tarvel

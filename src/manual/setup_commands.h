@@ -3,7 +3,7 @@
 #pragma once
 
 #include "link/connection.h"
-#include "link/line_sender.h"
+#include "link/step_runner.h"
 #include "manual/manual_view.h"
 #include "state/section_layout.h"
 #include "state/tracked_position.h"
@@ -16,15 +16,15 @@ enum class ZeroAxis { Length, Height, Rotation };
 
 class SetupCommands {
   public:
-    SetupCommands(const WindingForm& form, ManualView& view, LineSender& sender,
-                  Connection& connection, TrackedPosition& position, const SectionLayout& layout);
+    SetupCommands(const WindingForm& form, ManualView& view, StepRunner& steps,
+                  Connection& connection, const SectionLayout& layout);
 
     // "ДЛИНА 0", "ВЫСОТА 0", "ПОВОРОТ 0": the present position of one axis becomes its zero.
     void zeroAxis(ZeroAxis axis);
     // "УСТАНОВИТЬ НАЧАЛЬНУЮ ПОЗИЦИЮ": declares the zero, enables the winding controls, powers
     // the motors and moves to the start of the stroke at height 15.
     void startPosition();
-    // "ПАРКОВКА": homes height and length; the tracked position keeps its values.
+    // "ПАРКОВКА": homes height and length; the record keeps its values.
     void park();
     // "ЗАМЕНА": homes the height, frees the length motor and takes its position as zero.
     void changeWorkpiece();
@@ -37,9 +37,8 @@ class SetupCommands {
   private:
     const WindingForm& form_;
     ManualView& view_;
-    LineSender& sender_;
+    StepRunner& steps_;
     Connection& connection_;
-    TrackedPosition& position_;
     const SectionLayout& layout_;
 };
 

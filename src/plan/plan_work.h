@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "winding/section_cycle.h"
+#include "winding/section_program.h"
 
 namespace tarvel::plan {
 

@@ -1,6 +1,7 @@
-// Where the program believes the machine stands; never read back from the controller. The
-// operations move it before they send a line, so it reads as the machine will stand once the
-// controller has carried the line out.
+// Where the machine comes to rest once the controller has carried out every line that went out:
+// the record. Each line of an operation says what it sets here, and the record takes it once the
+// line counts (it went out, or no port is open), so it reads as the machine will stand once its
+// queue is done.
 #pragma once
 
 namespace tarvel {

@@ -13,8 +13,7 @@ namespace tarvel::win32 {
 // driver's buffer limits for a handshake nobody uses are kept.
 DCB controllerLineSettings(const DCB& found);
 
-// Reads return only when every byte asked for has arrived; writes give up after 10 ms plus
-// 100 ms a byte.
+// Reads return at once with what has arrived; writes give up after 10 ms plus 100 ms a byte.
 COMMTIMEOUTS controllerTimeouts();
 
 }  // namespace tarvel::win32

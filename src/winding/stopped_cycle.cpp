@@ -5,25 +5,50 @@
 namespace tarvel {
 namespace {
 
+// The height above which a cycle moves along the core and turns the workpiece: travel height for
+// a section, the height the staking punch rises to between two bars.
 constexpr float kSectionTravelHeight = 0;
 constexpr float kStakingTravelHeight = 20;
+// The way back goes at the approach's feed, and at the machine's pace like every line of a cycle.
+constexpr const char* kWayBackFeed = " F15000\r\n";
 
 // "на витке i из T" of a section (0 before its first turn, T after its last), "на ламели j из
 // B" of the staking. `count`: what the field holds now, for what the cycle had not read.
 std::string whereItStopped(const StoppedCycle& stopped, std::int64_t count) {
     if (stopped.section == StoppedCycle::kStaking)
-        return "на ламели " + FormatInteger(stopped.at.turn) + " из " + FormatInteger(count);
+        return "на ламели " + FormatInteger(stopped.block.turn) + " из " + FormatInteger(count);
     const std::int64_t turns = stopped.reads.turns.value_or(count);
-    std::int64_t turn = stopped.at.turn;
-    if (stopped.at.phase == CyclePoint::Phase::Approach) turn = 0;
-    if (stopped.at.phase == CyclePoint::Phase::Departure) turn = turns;
+    std::int64_t turn = stopped.block.turn;
+    if (stopped.block.phase == Block::Phase::Approach) turn = 0;
+    if (stopped.block.phase == Block::Phase::Departure) turn = turns;
     return "на витке " + FormatInteger(turn) + " из " + FormatInteger(turns);
 }
 
 }  // namespace
 
-float travelHeight(const StoppedCycle& stopped) {
-    return stopped.section == StoppedCycle::kStaking ? kStakingTravelHeight : kSectionTravelHeight;
+std::vector<Step> wayBack(const StoppedCycle& stopped, const TrackedPosition& at) {
+    const bool staking = stopped.section == StoppedCycle::kStaking;
+    // The staking's angles go out in the real text form, so its way back does too.
+    const NumberForm rotationForm = staking ? NumberForm::Real : NumberForm::Integer;
+    const float travel = staking ? kStakingTravelHeight : kSectionTravelHeight;
+    const TrackedPosition& to = stopped.where;
+    std::vector<Step> way;
+    float height = at.height;
+    const auto moveHeight = [&](float target) {
+        way.push_back(
+            moveStep("G0 Z", target, kWayBackFeed, &TrackedPosition::height, Pace::WithMachine));
+        height = target;
+    };
+    const bool across = at.length != to.length || at.rotation != to.rotation;
+    if (across && height < travel) moveHeight(travel);
+    if (at.length != to.length)
+        way.push_back(
+            moveStep("G0 Y", to.length, kWayBackFeed, &TrackedPosition::length, Pace::WithMachine));
+    if (at.rotation != to.rotation)
+        way.push_back(moveStep("G0 E", to.rotation, kWayBackFeed, &TrackedPosition::rotation,
+                               Pace::WithMachine, rotationForm));
+    if (height != to.height) moveHeight(to.height);
+    return way;
 }
 
 std::string continueQuestion(const StoppedCycle& stopped, std::int64_t count) {

@@ -1,4 +1,4 @@
 // The link reaching up into the winding cycles, inside the core: named too.
 #pragma once
 
-#include "winding/section_cycle.h"
+#include "winding/winding_cycles.h"
