@@ -30,7 +30,7 @@ install_missing() {
 # COM1 to COM8 of the prefix lead to fixed paths under build/ports; a controller (simulated or
 # real) is connected by pointing build/ports/comN at its device. Unused numbers lead nowhere and
 # fail to open at once.
-PORTS="$BUILD/ports"
+PORTS=${TARVEL_PORTS:-$BUILD/ports}
 PORT_COUNT=8
 
 # A Wine prefix of the project's own, made once and reused by every Windows program we start.
@@ -81,4 +81,25 @@ begin_wine_session() {
   done
   echo "the Wine desktop did not start" >&2
   return 3
+}
+
+# Wine prefixes of their own for tests that run side by side: worker N (0, 1, ...) gets a copy of
+# the project's prefix in $BUILD/wine/N/prefix whose COM ports lead to $BUILD/wine/N/ports, so its
+# wineserver, desktop and controllers are its own. Also writes the CTest resource file that hands
+# one worker to each test ($BUILD/wine/resources.json).
+make_wine_workers() {
+  local count=$1 n ports prefix spec="" base=${WINEPREFIX:-$BUILD/wineprefix}
+  rm -rf "$BUILD/wine"
+  for n in $(seq 0 $((count - 1))); do
+    prefix="$BUILD/wine/$n/prefix"
+    ports="$BUILD/wine/$n/ports"
+    mkdir -p "$ports" "$(dirname "$prefix")"
+    cp -a "$base" "$prefix"
+    # The registry names every port by its path; the prefix's own links lead the same way.
+    sed -i "s#\"$BUILD/ports/com#\"$ports/com#" "$prefix/system.reg"
+    for p in $(seq 1 $PORT_COUNT); do ln -sfn "$ports/com$p" "$prefix/dosdevices/com$p"; done
+    spec+="${spec:+,}{\"id\":\"$n\",\"slots\":1}"
+  done
+  printf '{"version":{"major":1,"minor":0},"local":[{"wine":[%s]}]}\n' "$spec" \
+    >"$BUILD/wine/resources.json"
 }

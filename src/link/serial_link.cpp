@@ -20,7 +20,11 @@ SerialLink::SerialLink(SerialPort& port, Clock& clock, LinkState& state, StepRun
     : port_(port), clock_(clock), state_(state), steps_(steps), view_(view) {}
 
 void SerialLink::reconnect() {
+    const bool wasOpen = port_.isOpen();
     closeAndShowNotConnected();
+    // DTR falls with the close and rises with the next open, which resets the board: a board (or
+    // a USB adapter) that sees only a blink of it would not restart, and so would not identify.
+    if (wasOpen) clock_.sleep(kDtrLowMs);
     connectController();
     if (port_.isOpen()) setStartPosition();
 }

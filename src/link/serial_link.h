@@ -43,6 +43,8 @@ class SerialLink final : public Connection {
     static constexpr int kAnswerWaitMs = 1200;
     // A device that starts to answer gets this long to send the whole identification text.
     static constexpr int kIdentificationWaitMs = 1000;
+    // How long a port closed to search again stays closed.
+    static constexpr int kDtrLowMs = 500;
 
   private:
     void closeAndShowNotConnected();

@@ -120,6 +120,10 @@ def set_dpi(dpi):
     end_wine_session()
 
 
+# The desktop holder of each display (window-probe --hold), which also answers probes.
+_holders = {}
+
+
 class Display:
     """An Xvfb server on a display number of its own choosing."""
 
@@ -144,10 +148,12 @@ class Display:
         except Exception:
             stop(self.process)
             raise
+        _holders[self.name] = self.desktop
 
     def close(self):
         """Ends the display and the Wine session held on it: that session's desktop would be
         dead to every later program."""
+        _holders.pop(self.name, None)
         if self.desktop:
             stop_desktop(self.desktop)
             end_wine_session()
@@ -182,6 +188,19 @@ def first_line(pipe, seconds):
             return None
         line += chunk
     return line.strip()
+
+
+def answer_line(pipe, seconds):
+    """The line a helper writes in answer to one request, read in large pieces (nothing follows
+    it); None when the helper ends or `seconds` pass first."""
+    data, end = b"", time.monotonic() + seconds
+    while not data.endswith(b"\n"):
+        ready, _, _ = select.select([pipe], [], [], max(0.0, end - time.monotonic()))
+        chunk = os.read(pipe.fileno(), 1 << 16) if ready else b""
+        if not chunk:
+            return None
+        data += chunk
+    return data.strip()
 
 
 def stop_desktop(holder):
@@ -376,7 +395,16 @@ class Program:
     def probe(self):
         """What the window holds now, read from the running program by window-probe: per control
         (by number) its rect, text, position, enabled and visible state; the focused control;
-        open message boxes with their texts and buttons."""
+        open message boxes with their texts and buttons. The display's desktop holder answers
+        at once; without one, a probe process is started (over a second under Wine)."""
+        holder = _holders.get(self.display)
+        if holder and holder.poll() is None:
+            holder.stdin.write(b"probe\n")
+            holder.stdin.flush()
+            line = answer_line(holder.stdout, seconds=60)
+            if line is None:
+                raise AssertionError("the desktop holder gave no probe")
+            return json.loads(line.decode("utf-8"))
         out = subprocess.run([WINE_EXEC, PROBE], env=self.env, capture_output=True, text=True,
                              timeout=60)
         try:
@@ -401,9 +429,17 @@ class Program:
             return math.floor(v * self.scale + 0.5)
         return (edge(x), edge(y), edge(x + w) - edge(x), edge(y + h) - edge(y))
 
+    def move_pointer(self, x, y):
+        """The pointer to (x, y) of the screen. "--sync" waits for the pointer to move, and for
+        15 s when it is there already (a second click on the same button): so only when not."""
+        at = dict(line.partition("=")[::2] for line in
+                  self._xdotool("getmouselocation", "--shell").stdout.splitlines())
+        if (at.get("X"), at.get("Y")) != (str(x), str(y)):
+            self._xdotool("mousemove", "--sync", str(x), str(y))
+
     # Operator actions, in client coordinates of the main window.
     def click(self, x, y):
-        self._xdotool("mousemove", "--sync", str(self.client_x + x), str(self.client_y + y))
+        self.move_pointer(self.client_x + x, self.client_y + y)
         self._xdotool("click", "1")
 
     def click_control(self, rect):
@@ -414,11 +450,11 @@ class Program:
         self.click_control(self.rect(name))
 
     def click_screen(self, x, y):
-        self._xdotool("mousemove", "--sync", str(x), str(y))
+        self.move_pointer(x, y)
         self._xdotool("click", "1")
 
-    def type(self, text):
-        self._xdotool("type", "--delay", "60", text)
+    def type(self, text, delay_ms=60):
+        self._xdotool("type", "--delay", str(delay_ms), text)
 
     def key(self, *names):
         self._xdotool("key", "--delay", "60", *names)
@@ -427,7 +463,7 @@ class Program:
         # The rightmost caption button.
         x = self.frame_x + self.frame_w - self.border - self.caption // 2 - 1
         y = self.frame_y + self.border + self.caption // 2
-        self._xdotool("mousemove", "--sync", str(x), str(y))
+        self.move_pointer(x, y)
         self._xdotool("click", "1")
 
     def screenshot(self):

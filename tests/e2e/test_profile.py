@@ -35,7 +35,7 @@ class ProfileTest(ProgramTest):
         dialog = wait_until(found, "the dialog " + title)[0]
         program._xdotool("windowfocus", "--sync", dialog)
         program.key("End", "shift+Home")
-        program.type(windows_path(path))
+        program.type(windows_path(path), delay_ms=25)  # a long path, into a dialog
         program.key("Return")
         wait_until(lambda: not found(), "the dialog to close")
 

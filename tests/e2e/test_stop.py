@@ -11,7 +11,7 @@ from harness import ProgramTest, wait_until, worked_example
 ZERO = "G92 X0 Y0 Z0 E0\r\n"
 START = [ZERO, ZERO, "M17\r\n", "G0 Y-4 Z15 F3000\r\n"]
 FIELDS = (("kCoreHeight", "40"), ("kCoreDiameter", "50"), ("kSlotCount", "12"),
-          ("kSlotDepth", "10"), ("kSlotWidth", "5"), ("kPoles", "5"), ("kTurns", "10"),
+          ("kSlotDepth", "10"), ("kSlotWidth", "5"), ("kPoles", "5"), ("kTurns", "5"),
           ("kCommutatorDistance", "10"), ("kDirection", "0"))
 
 
@@ -46,7 +46,7 @@ class StopTest(ProgramTest):
         program.click_id("kStartPosition")
         wait_until(lambda: sim.received() == START, "the start position")
         wait_until(lambda: program.control("kSection1")["enabled"], "the section button")
-        whole = worked_example(10)
+        whole = worked_example(5)
 
         program.click_id("kSection1")
         turn_4 = len(START) + 7 + 10 + 10 + 9 + 1  # its first line
@@ -65,7 +65,7 @@ class StopTest(ProgramTest):
         wait_until(lambda: len(sim.received()) == len(START) + len(before) + 1, "the jog")
         program.click_id("kSection1")
         question = wait_until(lambda: program.probe()["dialogs"], "the question")[0]
-        self.assertIn("Секция 1 остановлена на витке 4 из 10.", question["text"])
+        self.assertIn("Секция 1 остановлена на витке 4 из 5.", question["text"])
         x, y, w, h = question["buttons"][0]["screen"]  # Да
         program.click_screen(x + w // 2, y + h // 2)
         wait_until(lambda: sim.received()[-1:] == [whole[-1]], "the end of the section", 60)

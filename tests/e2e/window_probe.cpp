@@ -10,7 +10,8 @@
 // the probe.
 //
 // `window-probe --hold` instead keeps the Wine session's desktop up for the tests (see
-// holdDesktop).
+// holdDesktop), and answers each line "probe" on its standard input with one probe's JSON line:
+// starting a Wine process takes over a second, a line a few milliseconds.
 #include <windows.h>
 
 #include <commctrl.h>
@@ -147,11 +148,23 @@ std::string focusJson(HWND main) {
 }
 
 // Ends the message loop of `thread` when the harness closes our standard input.
-DWORD WINAPI quitAtEndOfInput(void* thread) {
+std::string probeJson(int& status);
+
+// Answers every line of the standard input with a probe, until the input ends; then the holder
+// ends.
+DWORD WINAPI serveUntilEndOfInput(void* thread) {
     char buffer[64];
     DWORD read = 0;
-    while (ReadFile(GetStdHandle(STD_INPUT_HANDLE), buffer, sizeof buffer, &read, nullptr) && read)
-        continue;
+    while (ReadFile(GetStdHandle(STD_INPUT_HANDLE), buffer, sizeof buffer, &read, nullptr) &&
+           read) {
+        for (DWORD i = 0; i < read; ++i) {
+            if (buffer[i] != '\n') continue;
+            int status = 0;
+            const std::string out = probeJson(status) + "\n";
+            std::fwrite(out.data(), 1, out.size(), stdout);
+            std::fflush(stdout);
+        }
+    }
     PostThreadMessageW(static_cast<DWORD>(reinterpret_cast<UINT_PTR>(thread)), WM_QUIT, 0, 0);
     return 0;
 }
@@ -171,7 +184,7 @@ int holdDesktop() {
     std::puts("ready");
     std::fflush(stdout);
     const auto self = reinterpret_cast<void*>(static_cast<UINT_PTR>(GetCurrentThreadId()));
-    HANDLE reader = CreateThread(nullptr, 0, quitAtEndOfInput, self, 0, nullptr);
+    HANDLE reader = CreateThread(nullptr, 0, serveUntilEndOfInput, self, 0, nullptr);
     MSG message;
     // Messages are answered, so that nobody who broadcasts to every window waits on us.
     while (GetMessageW(&message, nullptr, 0, 0) > 0)
@@ -181,12 +194,8 @@ int holdDesktop() {
     return 0;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-    if (argc > 1 && std::string(argv[1]) == "--hold") return holdDesktop();
-    // Rectangles as the program sees them, not mapped to 96 DPI for an unaware reader.
-    SetProcessDPIAware();
+std::string probeJson(int& status) {
+    status = 0;
     HWND main = FindWindowW(kMainClass, nullptr);
     if (!main) {
         // A program that could not make its window says why in a message box of its own.
@@ -195,8 +204,8 @@ int main(int argc, char** argv) {
         std::string out = "{\"dialogs\": [";
         for (std::size_t i = 0; i < dialogs.found.size(); ++i)
             out += (i ? ", " : "") + dialogJson(dialogs.found[i]);
-        std::puts((out + "]}").c_str());
-        return 1;
+        status = 1;
+        return out + "]}";
     }
     POINT origin{0, 0};
     ClientToScreen(main, &origin);
@@ -222,8 +231,17 @@ int main(int argc, char** argv) {
     out += "}, \"dialogs\": [";
     for (std::size_t i = 0; i < dialogs.found.size(); ++i)
         out += (i ? ", " : "") + dialogJson(dialogs.found[i]);
-    out += "]}";
+    return out + "]}";
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    // Rectangles as the program sees them, not mapped to 96 DPI for an unaware reader.
+    SetProcessDPIAware();
+    if (argc > 1 && std::string(argv[1]) == "--hold") return holdDesktop();
+    int status = 0;
+    const std::string out = probeJson(status) + "\n";
     std::fwrite(out.data(), 1, out.size(), stdout);
-    std::fputc('\n', stdout);
-    return 0;
+    return status;
 }
