@@ -102,6 +102,21 @@ INSTANTIATE_TEST_SUITE_P(Cases, ARestart,
                                            Restart{"at rest", false, 1, 200}),
                          testing::CaseName());
 
+// A restart read just before a section's first line: nothing of the section goes out, and it is
+// not wound (its bar, the section ДАЛЕЕ reads and its continuation stay as they were).
+TEST_F(FaultTest, ASectionOfWhichNothingWentOutIsNotWound) {
+    window.wait(200);
+    window.step([this] { dev().arrive(memory::controllerIdentification()); });
+    window.click(ctl::kSection1);
+    runScript();
+    EXPECT_EQ(dev().written, Lines{"G92 X0 Y0 Z0 E0\r\n"});
+    EXPECT_EQ(app.layout().lastWoundSection, 0);
+    EXPECT_EQ(window.state(ctl::kSectionProgress1), 0);
+    EXPECT_FALSE(app.cycles().stoppedCycle(1).has_value());
+    ASSERT_EQ(window.messages.size(), 1u);
+    EXPECT_EQ(window.messages[0], kRestarted);
+}
+
 // A wait that hears nothing for 5 s says so, counting up; a byte ends it. A controller that sends
 // its busy lines is never silent.
 struct Silence {
@@ -139,27 +154,71 @@ INSTANTIATE_TEST_SUITE_P(Cases, Silent,
                          ::testing::Values(Silence{"silent", false}, Silence{"busy", true}),
                          testing::CaseName());
 
-// A halted controller's "Error:" line, in two pieces: in the label, cut to fit, and whole under
-// the pointer, until СТОП ends the wait.
-TEST_F(FaultTest, AnErrorLineIsShownUntilTheWaitEnds) {
-    dev().onWrite = [](MemoryDevice& d, const std::string&) {
-        d.arrive("echo:M112 Shutdown\nErr", 1);
-        d.arrive("or:Printer halted. kill() called!\n", 3);
+// A halted controller's "Error:" line, in two pieces, in the middle of a section: the label says
+// so within a second, cut to fit and whole under the pointer, the section ends at once and no
+// line goes out after it; the label keeps it, and the next operation is told, until "Обновить"
+// opens the port again. The same line while the program is idle is shown as soon.
+struct Halt {
+    const char* name;
+    bool inASection;
+};
+
+using AHalt = testing::Each<FaultTest, Halt>;
+
+TEST_P(AHalt, IsShownAndHoldsEveryLineUntilTheControllerIsOpenedAgain) {
+    const Halt& c = GetParam();
+    const std::size_t haltAt = c.inASection ? 12 : 1;
+    std::int64_t haltedAtMs = -1;
+    dev().onWrite = [&](MemoryDevice& d, const std::string&) {
+        if (d.written.size() != haltAt) return d.arrive("ok\n");
+        if (!c.inASection) d.arrive("ok\n");
+        haltedAtMs = clock.now + 300;
+        d.arrive("echo:M112 Shutdown\nErr", 299);
+        d.arrive("or:Printer halted. kill() called!\n", 300);
     };
-    watchTheStatus();
-    pressStopAt = clock.now + 20000;
-    window.key(key::kUp);
+    window.click(c.inASection ? ctl::kSection1 : ctl::kJogHeightUp);
+    // The operator looks at the label every 20 ms for two seconds.
+    for (int i = 0; i < 100; ++i) {
+        window.wait(20);
+        window.step([this] {
+            seen.push_back({clock.now, window.text(ctl::kStatus),
+                            window.controls[ctl::kStatus].front == colour::kDisconnected,
+                            window.controls[ctl::kStatus].tip});
+        });
+    }
     runScript();
-    const Seen* halted = seenAt(pressStopAt - 1000);
-    ASSERT_TRUE(halted);
-    EXPECT_EQ(halted->text, "Ошибка контроллера: Printer halte…");
-    EXPECT_TRUE(halted->red);
-    EXPECT_NE(halted->tip.find("Ошибка контроллера: Printer halted. kill() called!"),
-              std::string::npos);
-    EXPECT_TRUE(window.messages.empty());
-    EXPECT_EQ(window.text(ctl::kStatus), "Подключен");
-    EXPECT_EQ(window.controls[ctl::kStatus].tip, "");
+    EXPECT_EQ(dev().written.size(), haltAt) << c.name;
+    const Seen* shown = seenAt(haltedAtMs + 1000);
+    ASSERT_TRUE(shown) << c.name;
+    EXPECT_EQ(shown->text, "Ошибка контроллера: Printer halte…") << c.name;
+    EXPECT_TRUE(shown->red) << c.name;
+    EXPECT_NE(shown->tip.find("Ошибка контроллера: Printer halted. kill() called!"),
+              std::string::npos)
+        << c.name;
+    EXPECT_EQ(window.text(ctl::kStatus), "Ошибка контроллера: Printer halte…") << c.name;
+    EXPECT_TRUE(window.messages.empty()) << c.name;
+
+    // Where the motors stopped the machine is not known; a move that needs no record is told.
+    EXPECT_EQ(window.text(ctl::kReadout),
+              "Текущее положение:\r\nВысота: не известна\r\nДлина: не известна\r\nПоворот: не "
+              "известен\r\n")
+        << c.name;
+    window.click(ctl::kRotateTo0);
+    runScript();
+    EXPECT_EQ(dev().written.size(), haltAt) << c.name;
+    ASSERT_EQ(window.messages.size(), 1u) << c.name;
+    EXPECT_NE(window.messages[0].find("«Printer halted. kill() called!»"), std::string::npos)
+        << c.name;
+
+    dev().onWrite = [](MemoryDevice& d, const std::string&) { d.arrive("ok\n"); };
+    window.click(ctl::kRefresh);
+    runScript();
+    EXPECT_EQ(window.text(ctl::kStatus), "Подключен") << c.name;
+    EXPECT_EQ(dev().written.back(), "G92 X0 Y0 Z0 E0\r\n") << c.name;
 }
+INSTANTIATE_TEST_SUITE_P(Cases, AHalt,
+                         ::testing::Values(Halt{"in a section", true}, Halt{"at rest", false}),
+                         testing::CaseName());
 
 // A write that takes only part of a line: the device is gone, the part waits in the controller
 // without its line end, nothing more is written, the record stays, and the message ends with

@@ -319,21 +319,33 @@ TEST_F(ExchangeTest, OtherEventsDuringAWaitAreConsumed) {
     EXPECT_EQ(dev->written, (std::vector<std::string>{"G0 Y1\r\n"}));
 }
 
+// The box's lines go out one by one, each waiting for its "ok"; an empty line or a comment, which
+// the controller would not answer, does not go out; a line that would change how the program's
+// own lines are read, or one the controller would cut, holds the whole box back and says why.
 TEST_F(ExchangeTest, CommandBoxTexts) {
-    // Each click is followed by a wait that finds nothing, in which the "ok" is read.
-    window.click(ctl::kSend);  // empty box: the bare line end
-    window.idle(1);
-    window.step([&] { window.controls[ctl::kCommandBox].text = "G0 Y1\r\nG0 Y2"; });
-    window.click(ctl::kSend);
-    window.idle(1);
-    window.step([&] { window.controls[ctl::kCommandBox].text = "M117 Привет"; });
-    window.click(ctl::kSend);
-    window.idle(1);
+    dev->onWrite = [](MemoryDevice& d, const std::string&) { d.arrive("ok\n"); };
+    const auto send = [&](std::string text) {
+        window.step([this, text] { window.controls[ctl::kCommandBox].text = text; });
+        window.click(ctl::kSend);
+        window.idle(3);  // waits that find nothing, in which the "ok"s are read
+    };
+    send("");
+    send("G0 Y1\r\n\r\n; a comment\r\nG0 Y2");
+    send("M117 Привет");
+    send("G90\r\nG91\r\nG0 Y5");
+    send("M83");
+    send("G0 Y1 ; " + std::string(100, '-'));
     runScript();
     // On the line in the shop-floor PC's code page, Windows-1251.
-    EXPECT_EQ(dev->written, (std::vector<std::string>{"\r\n", "G0 Y1\r\nG0 Y2\r\n",
+    EXPECT_EQ(dev->written, (std::vector<std::string>{"G0 Y1\r\n", "G0 Y2\r\n",
                                                       "M117 \xcf\xf0\xe8\xe2\xe5\xf2\r\n"}));
-    EXPECT_EQ(window.text(ctl::kCommandBox), "M117 Привет");  // the box keeps its text
+    EXPECT_EQ(app.position().length, 2.0f);  // the record follows the box's moves
+    ASSERT_EQ(window.messages.size(), 3u);
+    EXPECT_EQ(window.messages[0].rfind("Строка «G91» не отправлена, как и всё поле: после неё", 0),
+              0u);
+    EXPECT_NE(window.messages[1].find("«M83»"), std::string::npos);
+    EXPECT_NE(window.messages[2].find("в ней 108 знаков"), std::string::npos);
+    EXPECT_EQ(window.text(ctl::kCommandBox), "G0 Y1 ; " + std::string(100, '-'));  // kept
 }
 
 TEST_F(ExchangeTest, CloseTakenByTheLastWaitEndsTheProgram) {

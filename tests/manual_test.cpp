@@ -7,6 +7,7 @@
 
 #include "app/dispatch.h"
 #include "fakes/app_fixture.h"
+#include "motion/motion_model.h"
 #include "platform/keys.h"
 #include "ui/control_table.h"
 
@@ -118,15 +119,17 @@ const JogsAndRotationButtonsCase kJogsAndRotationButtonsCases[] = {
      {"G0 Z1F1500\r\n", "G0 E0F15000\r\n", "G0 E1F15000\r\n", "G0 Y1F1500\r\n", "G92 Z0\r\n",
       "G92 E0\r\n"},
      {0, 1, 0}},
-    {"ПАРКОВКА keeps the jogged position",
+    // A controller that prints no position after its homing is asked where it stands; one that
+    // does not say either leaves the homed axes unknown (their values as they were).
+    {"ПАРКОВКА asks where the homed axes stand",
      {},
      {Key{kPlus}, Key{kUp}, Click{ctl::kPark}},
-     {"G0 Z1F1500\r\n", "G0 Y1F1500\r\n", "G28 Z Y\r\n"},
+     {"G0 Z1F1500\r\n", "G0 Y1F1500\r\n", "G28 Z Y\r\n", "M114\r\n"},
      {1, 1, 0}},
     {"ЗАМЕНА: home Z, free Y, Y is the new zero",
      {},
      {Key{kPlus}, Key{kUp}, Click{ctl::kChange}},
-     {"G0 Z1F1500\r\n", "G0 Y1F1500\r\n", "G28 Z\r\n", "M84 Y\r\n", "G92 Y0\r\n"},
+     {"G0 Z1F1500\r\n", "G0 Y1F1500\r\n", "G28 Z\r\n", "M114\r\n", "M84 Y\r\n", "G92 Y0\r\n"},
      {1, 0, 0}},
     {"the + and - of the main keyboard and other keys do not jog",
      {},
@@ -419,6 +422,29 @@ TEST_P(HeldKeysJogAtTheMachinesPace, EachCase) {
 INSTANTIATE_TEST_SUITE_P(Cases, HeldKeysJogAtTheMachinesPace,
                          ::testing::ValuesIn(kHeldKeysJogAtTheMachinesPaceCases),
                          testing::CaseName());
+
+// Behind a long move (360° at F15000: 1.52 s) a held key's first jog waits until the machine has
+// carried it out, instead of queueing behind it; the machine still stops within two jogs of the
+// release.
+TEST_F(ManualTest, AHeldKeyWaitsBehindALongMove) {
+    std::vector<std::int64_t> jogTimes;
+    dev().onWrite = [&](MemoryDevice& d, const std::string& line) {
+        if (line.rfind("G0 Y", 0) == 0) jogTimes.push_back(clock.now);
+        d.arrive("ok\n");
+    };
+    window.click(ctl::kRotateTo360);
+    runScript();
+    const std::int64_t rotationEnds =
+        clock.now + std::llround(motion::moveProfile({0, 0, 360}, 15000, {}).seconds * 1000);
+    const std::int64_t lastKey = clock.now + 75 * 33;  // held on after the rotation ends
+    for (int i = 0; i < 76; ++i)
+        window.keyAt(clock.now + i * 33, kUp);
+    runScript();
+    ASSERT_FALSE(jogTimes.empty());
+    EXPECT_GE(jogTimes.front(), rotationEnds);
+    EXPECT_LE(jogTimes.front(), rotationEnds + 40);  // the key-down that comes after it
+    EXPECT_LT(jogTimes.back() - lastKey, 2 * 50);
+}
 
 struct OnlyTheLastEventOfAWaitCanJogAfterItCase {
     const char* name;

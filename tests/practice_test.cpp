@@ -100,6 +100,45 @@ TEST_F(PracticeTest, TheMachineKeepsThePaceOfThePlan) {
     EXPECT_LT(machineDone - programDone, MachinePace::kLookAheadMs + 500);
 }
 
+// A board whose stored settings are lower than the motion model's constants says so in its
+// start-up text; the program paces its lines by them, so the machine has no backlog behind the
+// look-ahead and stops soon after the program's last line.
+class SlowBoardTest : public PracticeTest {
+  protected:
+    static controller::BoardSettings slow() {
+        controller::BoardSettings board;
+        board.limits.maxSpeed = {60, 60, 1000};
+        board.limits.maxAcceleration = {500, 500, 800};
+        board.limits.printAcceleration = board.limits.retractAcceleration =
+            board.limits.travelAcceleration = 800;
+        return board;
+    }
+    PracticePort slowPort{clock, slow()};
+    App slowApp{window, slowPort, clock, power, files, dialogs};
+};
+
+TEST_F(SlowBoardTest, ItsOwnLimitsPaceTheLines) {
+    ASSERT_TRUE(slowApp.startUp());
+    EXPECT_EQ(slowApp.linkState().machine.limits(), slow().limits);
+    for (const auto& [id, text] : kWorkedExample)
+        window.setText(id, text);
+    const auto pressSlow = [this](ControlId id) {
+        window.click(id);
+        while (!window.scriptDone())
+            slowApp.mainLoopPass();
+        slowApp.mainLoopPass();
+    };
+    pressSlow(ctl::kStartPosition);
+    while (slowPort.machine().moving)
+        clock.now += 1;
+    pressSlow(ctl::kSection1);
+    const std::int64_t programDone = clock.now;
+    EXPECT_LE(slowPort.machine().queuedMoves, 3u);
+    while (slowPort.machine().moving)
+        clock.now += 1;
+    EXPECT_LT(clock.now - programDone, MachinePace::kLookAheadMs + 1500);
+}
+
 TEST_F(PracticeTest, TheMachineWindowPaintsWhileTheMachineMovesAndShowsIt) {
     memory::MemoryPictureWindow picture;
     practice::MachineView view(port, picture, app.views());

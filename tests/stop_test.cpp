@@ -134,9 +134,9 @@ INSTANTIATE_TEST_SUITE_P(Cases, RecordAfterAStop, ::testing::ValuesIn(kRecordCas
 
 // A jog whose line does not go out (the controller gone) does not move the record either.
 TEST_F(StopTest, AJogThatDoesNotGoOutLeavesTheRecord) {
-    dev().gone = true;
+    dev().takesOnly = 0;
     act(Key{key::kUp});
-    EXPECT_TRUE(dev().written.empty());
+    EXPECT_EQ(dev().written, Lines{""});
     EXPECT_EQ(app.position().length, 0.0f);
 }
 
@@ -382,7 +382,8 @@ TEST_P(AnyStep, StoppedThereAndContinuedGivesTheWholeCycle) {
                               op.dev().written.end());
             ASSERT_GE(after.size(), whole.size() - i) << at;
             const std::size_t way = after.size() - (whole.size() - i);
-            EXPECT_LE(way, jogged ? 3u : 0u) << at;
+            // The staking's punch, stopped below its travel height, rises to it first.
+            EXPECT_LE(way, jogged ? 3u : c.button == ctl::kStake ? 1u : 0u) << at;
             for (std::size_t w = 0; w < way; ++w)
                 EXPECT_NE(after[w].find(" F15000\r\n"), std::string::npos)
                     << at << ": " << after[w];

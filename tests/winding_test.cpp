@@ -289,13 +289,17 @@ TEST_F(WindingTest, StartPosition) {
     EXPECT_EQ(dev().written, (Lines{"G92 X0 Y0 Z0 E0\r\n", "M17\r\n", "G0 Y6 Z15 F3000\r\n"}));
     for (ControlId id : windingControls())
         EXPECT_TRUE(window.enabled(id)) << id;
-    EXPECT_EQ(app.position().height, 0.0f);
+    // The record is where the move takes the machine: the start of the stroke, at height 15.
+    EXPECT_EQ(app.position().height, 15.0f);
+    EXPECT_EQ(app.position().length, 6.0f);
 
     dev().written.clear();
     window.controls[ctl::kCommutatorDistance].text = "2.5";
     window.click(ctl::kStartPosition);
     runScript();
     EXPECT_EQ(dev().written.back(), "G0 Y4 Z15 F3000\r\n");
+    EXPECT_EQ(window.text(ctl::kReadout),
+              "Текущее положение:\r\nВысота: 15мм\r\nДлина: 4мм\r\nПоворот: 0°\r\n");
 }
 
 // The computer must not sleep while the machine is driven: one request for the whole section,
@@ -335,7 +339,8 @@ const APulledCableEndsTheOperationAndClosesThePortCase
     kAPulledCableEndsTheOperationAndClosesThePortCases[] = {
         {"while the 10th line of a section waits for its ok", 10, ctl::kSection1, 0, 10,
          "G0 Y44 F96000"},
-        {"before a jog key's line", 0, {}, key::kUp, 0, "G0 Y1F1500"},
+        // The device takes nothing more, the moment the key's line is written.
+        {"a jog key's line", 0, {}, key::kUp, 1, "G0 Y1F1500"},
         {"while the staking's dwell waits", 4, ctl::kStake, 0, 4, "G04 X0.1"},
 };
 
@@ -345,7 +350,7 @@ using APulledCableEndsTheOperationAndClosesThePort =
 TEST_P(APulledCableEndsTheOperationAndClosesThePort, EachCase) {
     const APulledCableEndsTheOperationAndClosesThePortCase& c = GetParam();
     setFields({{ctl::kBarCount, "7"}});  // bars to stake
-    dev().gone = c.vanishAtLine == 0;
+    if (c.vanishAtLine == 0) dev().takesOnly = 0;
     dev().onWrite = [&c](MemoryDevice& d, const std::string&) {
         if (d.written.size() == c.vanishAtLine)
             d.vanishAfter(1);

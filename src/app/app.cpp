@@ -27,9 +27,10 @@ App::App(Window& window, SerialPort& port, Clock& clock, Power& power, Files& fi
       steps_(exchange_, position_),
       link_(port, clock, linkState_, steps_, views_),
       cycles_(views_, views_, steps_, run_, layout_, speeds_),
-      jogging_(steps_, layout_, linkState_, views_),
-      keyPacer_(clock, jogging_),
+      jogging_(steps_, layout_, views_),
+      keyPacer_(clock, jogging_, linkState_.machine),
       setup_(views_, views_, steps_, link_, layout_),
+      commandBox_(steps_, views_),
       profile_(views_, files, dialogs) {}
 
 int App::run(const std::function<void()>& started) {
@@ -85,9 +86,7 @@ void App::mainLoopPass() {
     power_.keepSystemAwake(false);
     const Event event = events_.next(keyPacer_.waitMs(kLoopWaitMs));
     if (keyPacer_.afterWait(event)) refreshReadout();
-    exchange_.lookAtRest();
-    if (event.kind == EventKind::PortRemoved && link_.portRemoved(event.port))
-        cycles_.dropContinuation();
+    noticePortAtRest(event);
     if (event.kind == EventKind::Control) {
         updateSectionLayout(window_, layout_);
         dispatchControl(*this, event);
@@ -95,11 +94,21 @@ void App::mainLoopPass() {
     }
     noticeLostConnection();
     noticeRestart();
+    noticeHalt();
     // A handler's nested wait may have replaced the event: look at the last one taken.
     if (events_.last().kind == EventKind::Close) {
         quitRequested_ = true;
         link_.close();
     }
+}
+
+// The port's device gone while nothing was being sent: the system says so, or a look at the port
+// fails.
+void App::noticePortAtRest(const Event& event) {
+    const bool removed = event.kind == EventKind::PortRemoved && link_.portRemoved(event.port);
+    if (!removed && exchange_.lookAtRest()) return;
+    if (!removed) link_.connectionLost(std::nullopt);
+    cycles_.dropContinuation();
 }
 
 // After the operation that found the controller gone has ended, so nothing it does at its end
@@ -118,6 +127,16 @@ void App::noticeRestart() {
     // The zero line goes out whatever stopped or paused the operation.
     run_.startCycle();
     link_.controllerRestarted();
+    refreshReadout();
+}
+
+// A halted controller has switched its motors off wherever the machine was in its queue: the
+// program no longer knows where any axis stands, until the port is opened again.
+void App::noticeHalt() {
+    if (!linkState_.watch.halt()) return;
+    const TrackedPosition::Known none{false, false, false};
+    if (position_.known == none) return;
+    position_.known = none;
     refreshReadout();
 }
 

@@ -10,6 +10,7 @@
 #include "link/link_state.h"
 #include "link/serial_link.h"
 #include "link/step_runner.h"
+#include "manual/command_box.h"
 #include "manual/jogging.h"
 #include "manual/key_jog_pacer.h"
 #include "manual/setup_commands.h"
@@ -50,6 +51,7 @@ class App {
     Jogging& jogging() { return jogging_; }
     KeyJogPacer& keyPacer() { return keyPacer_; }
     SetupCommands& setup() { return setup_; }
+    CommandBox& commandBox() { return commandBox_; }
     ProfileFile& profile() { return profile_; }
     FocusEditing& focusEditing() { return focusEditing_; }
 
@@ -64,8 +66,10 @@ class App {
 
   private:
     void refreshReadout();
+    void noticePortAtRest(const Event& event);
     void noticeLostConnection();
     void noticeRestart();
+    void noticeHalt();
 
     Window& window_;
     Power& power_;
@@ -87,6 +91,7 @@ class App {
     Jogging jogging_;
     KeyJogPacer keyPacer_;
     SetupCommands setup_;
+    CommandBox commandBox_;
     ProfileFile profile_;
 };
 

@@ -113,9 +113,7 @@ constexpr Route kFixedRoutes[] = {
      kDrops},
     {only(ctl::kRefresh), Clicked, [](App& app, ControlId) { app.link().reconnect(); }, kDrops},
     {only(ctl::kSend), Clicked,
-     [](App& app, ControlId) {
-         app.exchange().sendOperatorCommand(app.window().text(ctl::kCommandBox));
-     },
+     [](App& app, ControlId) { app.commandBox().send(app.window().text(ctl::kCommandBox)); },
      kDrops},
     {only(ctl::kStake), Clicked, [](App& app, ControlId) { app.cycles().stakeCommutator(); },
      kKeeps},

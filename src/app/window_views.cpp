@@ -128,6 +128,10 @@ void WindowViews::enableWindingControls() {
     tarvel::enableWindingControls(window_);
 }
 
+void WindowViews::disableWindingControls() {
+    tarvel::disableWindingControls(window_);
+}
+
 void WindowViews::disableMachineControls() {
     tarvel::disableMachineControls(window_);
 }

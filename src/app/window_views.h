@@ -42,6 +42,7 @@ class WindowViews final : public ConnectionView,
 
     void resetSectionProgress() override;
     void enableWindingControls() override;
+    void disableWindingControls() override;
     void disableMachineControls() override;
 
     std::string text(Parameter parameter) const override;

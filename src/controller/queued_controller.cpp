@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <utility>
 
 #include "motion/gcode_words.h"
 
@@ -23,23 +24,30 @@ long long microseconds(double seconds) {
 
 // Its own name and build first, the date mark within the 92 bytes a search looks at, then the
 // settings it keeps. No word in it holds the two letters of an acknowledgement.
-std::string queuedControllerStartUpText() {
-    return "start\n"
-           "echo:Tarvel motion firmware 2.0.9 (Jan 08 2022)\n"
-           "echo: Last Updated: 2021-12-25 | Author: (A.V. Korolev, armature winder)\n"
-           "echo:Compiled: Jan  8 2022\n"
-           "echo: Free Memory: 4233  PlannerBufferBytes: 1312\n"
-           "echo:V85 stored settings retrieved (582 bytes; crc 31029)\n"
-           "echo:; Linear Units:\n"
-           "echo:  G21 ; (mm)\n"
-           "echo:; Steps per unit:\n"
-           "echo:  M92 X80.00 Y80.00 Z400.00 E8.89\n"
-           "echo:; Maximum feedrates (units/s):\n"
-           "echo:  M203 X300.00 Y300.00 Z300.00 E4000.00\n"
-           "echo:; Maximum Acceleration (units/s2):\n"
-           "echo:  M201 X3000.00 Y3000.00 Z3000.00 E3000.00\n"
-           "echo:; Acceleration (units/s2): P<print_accel> R<retract_accel> T<travel_accel>\n"
-           "echo:  M204 P3000.00 R3000.00 T3000.00\n"
+std::string queuedControllerStartUpText(const motion::Limits& l) {
+    char feeds[96], accelerations[96], moves[96];
+    std::snprintf(feeds, sizeof feeds, "echo:  M203 X%.2f Y%.2f Z%.2f E%.2f\n", l.maxSpeed.y,
+                  l.maxSpeed.y, l.maxSpeed.z, l.maxSpeed.e);
+    std::snprintf(accelerations, sizeof accelerations, "echo:  M201 X%.2f Y%.2f Z%.2f E%.2f\n",
+                  l.maxAcceleration.y, l.maxAcceleration.y, l.maxAcceleration.z,
+                  l.maxAcceleration.e);
+    std::snprintf(moves, sizeof moves, "echo:  M204 P%.2f R%.2f T%.2f\n", l.printAcceleration,
+                  l.retractAcceleration, l.travelAcceleration);
+    return std::string(
+               "start\n"
+               "echo:Tarvel motion firmware 2.0.9 (Jan 08 2022)\n"
+               "echo: Last Updated: 2021-12-25 | Author: (A.V. Korolev, armature winder)\n"
+               "echo:Compiled: Jan  8 2022\n"
+               "echo: Free Memory: 4233  PlannerBufferBytes: 1312\n"
+               "echo:V85 stored settings retrieved (582 bytes; crc 31029)\n"
+               "echo:; Linear Units:\n"
+               "echo:  G21 ; (mm)\n"
+               "echo:; Steps per unit:\n"
+               "echo:  M92 X80.00 Y80.00 Z400.00 E8.89\n"
+               "echo:; Maximum feedrates (units/s):\n") +
+           feeds + "echo:; Maximum Acceleration (units/s2):\n" + accelerations +
+           "echo:; Acceleration (units/s2): P<print_accel> R<retract_accel> T<travel_accel>\n" +
+           moves +
            "echo:; Advanced: B<min_segment_time_us> S<min_feedrate> T<min_travel_feedrate> "
            "J<junc_dev>\n"
            "echo:  M205 B20000.00 S0.00 T0.00 J0.01\n"
@@ -55,7 +63,7 @@ void QueuedController::reset(long long nowUs) {
     finishMoves(nowUs);
     if (!moves_.empty())
         logRest(nowUs, state(nowUs).travelled, moves_.front().effect.declaredOffset);
-    machine_ = {};
+    machine_ = motion::Machine(board_.limits, board_.home);
     moves_.clear();
     stoppedAt_.reset();
     motorsOffUs_ = kNever;
@@ -86,8 +94,7 @@ void QueuedController::advance(long long nowUs) {
                 }
                 return;
             }
-            held_.reset();
-            answer(nowUs);
+            answerHeld(*std::exchange(held_, std::nullopt), nowUs);
         }
         if (input_.empty() || halted_) return;
         const Line line = std::move(input_.front());
@@ -111,6 +118,8 @@ void QueuedController::take(const Line& line, long long nowUs) {
     const motion::Effect effect = machine_.apply(line.text);
     switch (effect.action) {
         case Action::Answer:
+            // Where the axes stand, as the planner has them: where the queued moves end.
+            if (motion::parseGcode(line.text).is('M', 114)) reportPosition();
             answer(nowUs);
             return;
         case Action::Declare:
@@ -122,10 +131,7 @@ void QueuedController::take(const Line& line, long long nowUs) {
             return;
         default:
             held_ = Held{effect, line.receivedUs, line.receivedUs + kBusyUs};
-            if (release(*held_, nowUs)) {
-                held_.reset();
-                answer(nowUs);
-            }
+            if (release(*held_, nowUs)) answerHeld(*std::exchange(held_, std::nullopt), nowUs);
             return;
     }
 }
@@ -224,6 +230,11 @@ void QueuedController::logRest(long long atUs, const motion::Axes& travelled,
 void QueuedController::answer(long long nowUs) {
     host_.send("ok\n");
     host_.log(nowUs, "TX ok");
+}
+
+void QueuedController::answerHeld(const Held& held, long long nowUs) {
+    if (held.effect.action == Action::Home) reportPosition();
+    answer(nowUs);
 }
 
 void QueuedController::reportPosition() {

@@ -25,8 +25,16 @@ class ControllerHost {
     virtual void log(long long atUs, std::string_view text) = 0;
 };
 
-// What the board sends when it starts: about 960 bytes, the date mark about 75 bytes in.
-std::string queuedControllerStartUpText();
+// What the board keeps of its machine: the limits its settings hold, and where its switches
+// stand (where a homing leaves each axis, in its coordinates).
+struct BoardSettings {
+    motion::Limits limits;
+    motion::Axes home;
+};
+
+// What the board sends when it starts: about 960 bytes, the date mark about 75 bytes in, its
+// limits among its settings.
+std::string queuedControllerStartUpText(const motion::Limits& limits = {});
 
 // Where the machine stands at a moment, as its motion queue has it.
 struct MachineState {
@@ -40,7 +48,8 @@ class QueuedController {
   public:
     static constexpr long long kNever = std::numeric_limits<long long>::max();
 
-    explicit QueuedController(ControllerHost& host) : host_(host) {}
+    explicit QueuedController(ControllerHost& host, const BoardSettings& board = {})
+        : host_(host), board_(board), machine_(board.limits, board.home) {}
 
     // The board starts afresh, as it does when its port is opened: the machine stops, the queue
     // is empty, positions are 0 and its own settings hold again.
@@ -53,6 +62,8 @@ class QueuedController {
     // When advance() next has something to do.
     long long nextDueUs() const;
 
+    // What it sends when it starts, its own limits among its settings.
+    std::string startUpText() const { return queuedControllerStartUpText(board_.limits); }
     std::size_t queuedMoves() const { return moves_.size(); }
     bool halted() const { return halted_; }
     // The machine at `nowUs`, within the move it carries out then; advance() to it first.
@@ -84,11 +95,14 @@ class QueuedController {
     static motion::Axes travelledAt(const Move& move, long long nowUs);
     void logRest(long long atUs, const motion::Axes& travelled, const motion::Axes& offset);
     void answer(long long nowUs);
+    // A held line's answer: a homing prints where the axes stand first, as the firmware does.
+    void answerHeld(const Held& held, long long nowUs);
     void reportPosition();
     void halt(long long nowUs);
     bool atRest(long long nowUs) const { return moves_.empty() && nowUs >= lastEndUs_; }
 
     ControllerHost& host_;
+    BoardSettings board_;
     motion::Machine machine_;
     std::deque<Move> moves_;          // the first is being carried out
     long long lastEndUs_ = 0;         // when the last move queued ends (or ended)

@@ -14,7 +14,8 @@ constexpr std::size_t kReplyTextLimit = 92;
 constexpr std::int64_t kSpinMs = 2;
 constexpr std::int64_t kShortWaitMs = 10;
 constexpr std::int64_t kMediumWaitMs = 50;
-// The longest single event wait while a line of a cycle waits for the machine.
+// The longest single event wait while a line of a cycle waits for the machine: what the
+// controller sends is read between two.
 constexpr int kMachineWaitMs = 250;
 constexpr std::int64_t kRestLookMs = 100;
 // A live controller sends "busy" lines every 2 s while it holds an answer back: longer silence
@@ -22,42 +23,38 @@ constexpr std::int64_t kRestLookMs = 100;
 constexpr std::int64_t kSilenceShownMs = 5000;
 
 // What the status label says while a line waits for its answer: "Нет ответа N с" while the
-// controller has been silent for 5 s, the "Error:" line it sent; "Подключен" again once a byte
-// comes (after a silence) or the wait ends.
+// controller has been silent for 5 s; "Подключен" again once a byte comes or the wait ends. A
+// halt, which the exchange shows itself, stays.
 class WaitStatus {
   public:
-    WaitStatus(ConnectionView& view, std::int64_t nowMs) : view_(view), lastByteMs_(nowMs) {}
+    WaitStatus(ConnectionView& view, const ControllerWatch& watch, std::int64_t nowMs)
+        : view_(view), watch_(watch), lastByteMs_(nowMs) {}
     WaitStatus(const WaitStatus&) = delete;
     WaitStatus& operator=(const WaitStatus&) = delete;
     ~WaitStatus() {
-        if (shown_) view_.showConnected();
+        if (shown_ && !watch_.halt()) view_.showConnected();
     }
 
     void heard(std::int64_t nowMs) {
         lastByteMs_ = nowMs;
-        if (!shown_ || error_) return;
+        if (!shown_ || watch_.halt()) return;
         view_.showConnected();
         shown_ = false;
     }
     void quiet(std::int64_t nowMs) {
         const std::int64_t silentMs = nowMs - lastByteMs_;
-        if (error_ || silentMs < kSilenceShownMs || silentMs / 1000 == shownSeconds_) return;
+        if (watch_.halt() || silentMs < kSilenceShownMs || silentMs / 1000 == shownSeconds_) return;
         shownSeconds_ = silentMs / 1000;
         shown_ = true;
         view_.showSilence(shownSeconds_);
     }
-    void error(const std::string& line) {
-        if (error_) return;
-        error_ = shown_ = true;
-        view_.showControllerError(line);
-    }
 
   private:
     ConnectionView& view_;
+    const ControllerWatch& watch_;
     std::int64_t lastByteMs_;
     std::int64_t shownSeconds_ = 0;
     bool shown_ = false;
-    bool error_ = false;
 };
 
 }  // namespace
@@ -83,13 +80,17 @@ CommandExchange::CommandExchange(EventSource& events, SerialPort& port, Clock& c
 LineResult CommandExchange::sendLine(std::string_view line, Pace pace) {
     if (!port_.isOpen()) return LineResult::DryRun;
     if (run_.stopRequested()) return LineResult::HeldBack;
+    if (state_.watch.halt()) return heldByHalt();
     if (pace == Pace::WithMachine)
         if (const std::optional<LineResult> kept = awaitMachine(line)) return *kept;
 
     // Left-overs (an "ok" that came after СТОП, the rest of the start-up text) must never be
     // taken for the answer to this line.
-    drainInput();
-    if (state_.watch.restarted()) return LineResult::HeldBack;
+    if (!readWaiting()) {
+        lose(line);
+        return LineResult::Lost;
+    }
+    if (faulted()) return LineResult::HeldBack;
     power_.keepSystemAwake(true);
     port_.write(line);
     if (port_.deviceGone()) {
@@ -100,6 +101,14 @@ LineResult CommandExchange::sendLine(std::string_view line, Pace pace) {
     state_.machine.sent(line, clock_.nowMs());
     awaitAcknowledgement(line);
     return LineResult::Sent;
+}
+
+LineResult CommandExchange::heldByHalt() {
+    run_.stopAll();
+    view_.tell("Контроллер остановился с ошибкой «" + port_.decode(*state_.watch.halt()) +
+               "» и команд не принимает: ничего не отправлено. Нажмите «Обновить» (или «СБРОС»): "
+               "контроллер будет перезапущен, затем выведите станок в исходную точку.");
+    return LineResult::HeldBack;
 }
 
 std::optional<LineResult> CommandExchange::awaitMachine(std::string_view line) {
@@ -113,17 +122,17 @@ std::optional<LineResult> CommandExchange::awaitMachine(std::string_view line) {
                                : static_cast<int>(std::min<std::int64_t>(left, kMachineWaitMs));
         const Event event = events_.next(waitMs);
         if (run_.take(event) == RunControl::Press::Stop) return LineResult::HeldBack;
-        if (removesConnectedPort(event)) {
+        if (removesConnectedPort(event) || !readWaiting()) {
             lose(line);
             return LineResult::Lost;
         }
+        if (faulted()) return LineResult::HeldBack;
     }
 }
 
 void CommandExchange::awaitAcknowledgement(std::string_view line) {
     AcknowledgementScanner scanner;
-    WaitStatus status(view_, clock_.nowMs());
-    state_.watch.takeError();  // one that came before this line is not about it
+    WaitStatus status(view_, state_.watch, clock_.nowMs());
     const std::int64_t writtenAt = clock_.nowMs();
     char buffer[kReadBufferSize];
     for (;;) {
@@ -151,8 +160,8 @@ void CommandExchange::awaitAcknowledgement(std::string_view line) {
             observer_(
                 port_.decode(received.substr(0, std::min(received.find('\0'), kReplyTextLimit))));
         take(received);
-        if (state_.watch.restarted()) return;
-        if (auto error = state_.watch.takeError()) status.error(port_.decode(*error));
+        // A halted controller answers nothing more; one that restarted has forgotten the line.
+        if (faulted()) return;
         if (scanner.feed(received)) {
             state_.machine.answered(clock_.nowMs());
             return;
@@ -178,33 +187,40 @@ LineResult CommandExchange::sendMove(std::string_view head, double target, std::
     return sendLine(line, pace);
 }
 
-void CommandExchange::sendOperatorCommand(std::string_view boxText) {
-    sendLine(std::string(boxText) + "\r\n");
-}
-
-void CommandExchange::drainInput() {
+bool CommandExchange::readWaiting() {
     char buffer[kReadBufferSize];
     for (int waiting = port_.bytesWaiting(); waiting > 0; waiting = port_.bytesWaiting()) {
         const int got = port_.read(buffer, std::min(waiting, kReadBufferSize));
-        if (got <= 0) return;
+        if (got <= 0) break;
         take(std::string_view(buffer, static_cast<std::size_t>(got)));
     }
+    return !port_.deviceGone();
 }
 
 void CommandExchange::take(std::string_view bytes) {
-    const bool before = state_.watch.restarted();
+    const bool restarted = state_.watch.restarted();
+    const bool halted = state_.watch.halt().has_value();
+    const std::uint64_t reports = state_.watch.reports();
     state_.watch.feed(bytes);
+    // Where the controller says its axes stand is where the machine's next moves start from.
+    if (state_.watch.reports() != reports) {
+        for (motion::Axis axis : {motion::Axis::Y, motion::Axis::Z, motion::Axis::E})
+            state_.machine.declare(axis, state_.watch.lastReport()[axis]);
+    }
     // No line of the running operation may go out after a restart, in the old coordinates or in
-    // the new.
-    if (!before && state_.watch.restarted()) run_.stopAll();
+    // the new, nor after a halt.
+    if (!restarted && state_.watch.restarted()) run_.stopAll();
+    if (!halted && state_.watch.halt()) {
+        run_.stopAll();
+        view_.showControllerError(port_.decode(*state_.watch.halt()));
+    }
 }
 
-void CommandExchange::lookAtRest() {
+bool CommandExchange::lookAtRest() {
     const std::int64_t now = clock_.nowMs();
-    if (!port_.isOpen() || now - lookedAtRestMs_ < kRestLookMs) return;
+    if (!port_.isOpen() || now - lookedAtRestMs_ < kRestLookMs) return true;
     lookedAtRestMs_ = now;
-    drainInput();
-    state_.watch.takeError();
+    return readWaiting();
 }
 
 bool CommandExchange::removesConnectedPort(const Event& event) const {

@@ -1,4 +1,6 @@
-// The exchange of G-code lines with the controller: one line, then a wait for its "ok".
+// The exchange of G-code lines with the controller: one line, then a wait for its "ok". Every
+// wait reads what the controller sends, so its faults (a restart, a halt, silence) are seen
+// wherever the program is.
 #pragma once
 
 #include <functional>
@@ -39,8 +41,7 @@ class CommandExchange final : public LineSender {
     LineResult sendLine(std::string_view line, Pace pace = Pace::AtOnce) override;
     LineResult sendMove(std::string_view head, double target, std::string_view tail,
                         NumberForm form = NumberForm::Integer, Pace pace = Pace::AtOnce) override;
-    // "Отправить": the command box's text as one line.
-    void sendOperatorCommand(std::string_view boxText);
+    std::optional<motion::Axes> takeReport() override { return state_.watch.takeReport(); }
 
     // For a test that wants to see each read a wait examines, as text (at most 92 bytes, up to
     // the first zero byte); nothing is decoded while none is set.
@@ -51,20 +52,26 @@ class CommandExchange final : public LineSender {
     // ended as after СТОП.
     std::optional<std::string> takeLostLine() { return std::exchange(lostLine_, std::nullopt); }
     // While the program is idle: reads what the controller has sent (at most every 100 ms), so a
-    // restart is seen within a moment, not only at the next line.
-    void lookAtRest();
+    // restart or a halt is seen within a moment, not only at the next line. False when the
+    // port's device was found gone.
+    bool lookAtRest();
 
   private:
     // Holds the next line of a cycle back until the machine has no more than the look-ahead
-    // left to carry out; СТОП and ПАУЗА act meanwhile as in the wait for "ok". What keeps the
-    // line from going out (СТОП, the controller gone), if anything.
+    // left to carry out; СТОП and ПАУЗА act meanwhile as in the wait for "ok", and what the
+    // controller sends is read. What keeps the line from going out, if anything.
     std::optional<LineResult> awaitMachine(std::string_view line);
-    // Waits for the line's "ok"; СТОП ends the wait.
+    // Waits for the line's "ok"; СТОП, or a fault of the controller, ends the wait.
     void awaitAcknowledgement(std::string_view line);
-    void drainInput();
-    // Everything read from the controller is looked at for its start-up text: once it has
-    // restarted, the running operation sends nothing more.
+    // Reads everything waiting; false when the device was found gone.
+    bool readWaiting();
+    // Everything read from the controller is looked at for its faults and its reports.
     void take(std::string_view bytes);
+    // The controller restarted or halted: no line goes out until its port is opened again (the
+    // restart's own zero line aside).
+    bool faulted() const { return state_.watch.restarted() || state_.watch.halt().has_value(); }
+    // A line that a halt holds back: the operator is told once for the operation.
+    LineResult heldByHalt();
     // How long the next event wait of an unanswered line may take: none at first, so a quick
     // answer is seen at once; then short sleeps, so a slow controller costs little.
     int nextWaitMs(std::int64_t waitedMs) const;

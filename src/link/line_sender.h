@@ -2,8 +2,10 @@
 // the next is written. The winding cycles and the manual panel know only this.
 #pragma once
 
+#include <optional>
 #include <string_view>
 
+#include "motion/motion_model.h"
 #include "numtext/reals.h"
 
 namespace tarvel {
@@ -57,6 +59,10 @@ class LineSender {
     virtual LineResult sendMove(std::string_view head, double target, std::string_view tail,
                                 NumberForm form = NumberForm::Integer,
                                 Pace pace = Pace::AtOnce) = 0;
+
+    // Where the controller last said its axes stand (the line it prints at the end of a homing
+    // and for M114), once, since the last call.
+    virtual std::optional<motion::Axes> takeReport() = 0;
 };
 
 // True when a target reaches the controller as the number it is: finite, and its nearest

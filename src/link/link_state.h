@@ -19,11 +19,13 @@ struct LinkState {
     ControllerWatch watch;
 
     // The board has just started (its port opened, or it restarted): nothing queued, its own
-    // settings, nothing said yet.
+    // settings, nothing said yet but the settings of its start-up text, read so far.
     void boardStarted() {
         machine = MachinePace{};
-        watch = ControllerWatch{};
+        watch = ControllerWatch(watch.limits());
     }
+    // The start-up text has been read: the machine's pace follows the limits it states.
+    void takeSettings() { machine.setLimits(watch.limits()); }
 };
 
 }  // namespace tarvel

@@ -26,8 +26,13 @@ class MachinePace {
     void answered(std::int64_t nowMs);
     // Milliseconds of motion the machine has queued at `nowMs`, the move in progress included.
     std::int64_t queuedMs(std::int64_t nowMs) const;
-    // The Y acceleration the controller works with: its own until an "M201 Y" lowers it.
-    double accelerationY() const { return machine_.accelerationY(); }
+    // The controller said where an axis stands (after a homing): the moves from there are timed
+    // from there.
+    void declare(motion::Axis axis, double at) { machine_.declare(axis, at); }
+    // The limits the controller's start-up text states (the constants where it states none),
+    // and those its lines have set since.
+    const motion::Limits& limits() const { return machine_.limits(); }
+    void setLimits(const motion::Limits& limits) { machine_.setLimits(limits); }
 
   private:
     motion::Machine machine_;

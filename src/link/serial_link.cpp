@@ -86,6 +86,7 @@ void SerialLink::connectController() {
             state_.connectedPort = n;
             // Opening the port reset the board.
             state_.boardStarted();
+            state_.watch.startUp(bytes);
             drainUntilQuiet();
             return;
         }
@@ -118,9 +119,13 @@ void SerialLink::drainUntilQuiet() {
             clock_.sleep(kQuietPollMs);
             continue;
         }
-        if (port_.read(buffer, std::min(waiting, kIdentificationBytes)) <= 0) return;
+        const int got = port_.read(buffer, std::min(waiting, kIdentificationBytes));
+        if (got <= 0) break;
+        // Its settings are read: the pace of the machine follows them.
+        state_.watch.startUp(std::string_view(buffer, static_cast<std::size_t>(got)));
         lastByte = clock_.nowMs();
     }
+    state_.takeSettings();
 }
 
 void SerialLink::setStartPosition() {

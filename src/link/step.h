@@ -13,10 +13,14 @@
 namespace tarvel {
 
 // The fields of the record that a line sets, and their values: unrounded, where the line
-// carries the nearest whole number.
+// carries the nearest whole number. A homing sets its axes to where the controller says they
+// stand once it is done.
 struct RecordEffect {
     // (Each initialized, so a designated initializer may name only some.)
     std::optional<float> height{}, length{}, rotation{};
+    bool homesHeight = false, homesLength = false;
+
+    bool homes() const { return homesHeight || homesLength; }
 
     // `field` of the record takes `value`.
     void set(float TrackedPosition::*field, float value) {
@@ -25,9 +29,9 @@ struct RecordEffect {
         if (field == &TrackedPosition::rotation) rotation = value;
     }
     void applyTo(TrackedPosition& record) const {
-        if (height) record.height = *height;
-        if (length) record.length = *length;
-        if (rotation) record.rotation = *rotation;
+        if (height) record.set(&TrackedPosition::height, *height);
+        if (length) record.set(&TrackedPosition::length, *length);
+        if (rotation) record.set(&TrackedPosition::rotation, *rotation);
     }
 };
 

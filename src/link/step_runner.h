@@ -1,5 +1,5 @@
-// Sends steps and keeps the position record to the lines that count: where the machine comes to
-// rest once its queue is done.
+// Sends steps and keeps the position record to the lines that count (where the machine comes to
+// rest once its queue is done) and to what the controller says after a homing.
 #pragma once
 
 #include <span>
@@ -25,6 +25,8 @@ class StepRunner {
     void declare(const TrackedPosition& at) { record_ = at; }
 
   private:
+    void takeHoming(const RecordEffect& homing, LineResult result);
+
     LineSender& sender_;
     TrackedPosition& record_;
 };

@@ -9,9 +9,9 @@
 namespace tarvel {
 namespace {
 
-constexpr JogAxis kHeight{&TrackedPosition::height, motion::Axis::Z, "G0 Z", 1500};
-constexpr JogAxis kLength{&TrackedPosition::length, motion::Axis::Y, "G0 Y", 1500};
-constexpr JogAxis kRotation{&TrackedPosition::rotation, motion::Axis::E, "G0 E", 15000};
+constexpr JogAxis kHeight{&TrackedPosition::height, "G0 Z", 1500};
+constexpr JogAxis kLength{&TrackedPosition::length, "G0 Y", 1500};
+constexpr JogAxis kRotation{&TrackedPosition::rotation, "G0 E", 15000};
 
 std::string feedTail(const JogAxis& axis) {
     std::string tail = FormatInteger(axis.feed);
@@ -58,24 +58,30 @@ const Rotation& rotation(RotationButton button) {
     return kRotations[static_cast<int>(button)];
 }
 
-Jogging::Jogging(StepRunner& steps, const SectionLayout& layout, const LinkState& link,
-                 ManualView& view)
-    : steps_(steps), layout_(layout), link_(link), view_(view) {}
+Jogging::Jogging(StepRunner& steps, const SectionLayout& layout, ManualView& view)
+    : steps_(steps), layout_(layout), view_(view) {}
 
-double Jogging::jog(const Jog& jog) {
+void Jogging::jog(const Jog& jog) {
+    if (!knowsTheAxis(jog.axis->field)) return;
     const float from = steps_.record().*(jog.axis->field);
     const float to = StoreReal(static_cast<double>(from) + static_cast<double>(jog.step));
-    const Step move = moveStep(jog.axis->head, to, feedTail(*jog.axis), jog.axis->field);
-    if (steps_.run(move) != LineResult::Sent) return 0;
-    // The machine moves by what the lines say: whole numbers, so half a degree is 0 or 1.
-    motion::Axes distance;
-    distance[jog.axis->axis] = sendableNumber(from)
-                                   ? static_cast<double>(RoundToInt64(to) - RoundToInt64(from))
-                                   : static_cast<double>(jog.step);
-    return motion::moveSeconds(distance, jog.axis->feed, link_.machine.accelerationY());
+    steps_.run(moveStep(jog.axis->head, to, feedTail(*jog.axis), jog.axis->field));
+}
+
+bool Jogging::knowsTheAxis(float TrackedPosition::*field) {
+    if (steps_.record().knows(field)) return true;
+    const char* axis = field == &TrackedPosition::height   ? "высоты"
+                       : field == &TrackedPosition::length ? "длины"
+                                                           : "поворота";
+    view_.tell(std::string("Программа не знает, где стоит ось ") + axis +
+               " (контроллер не сообщил этого после парковки или остановился с ошибкой), и не "
+               "двигает её на шаг. Выведите станок в исходную точку и нажмите «УСТАНОВИТЬ "
+               "НАЧАЛЬНУЮ ПОЗИЦИЮ» (после ошибки контроллера сначала «Обновить»).");
+    return false;
 }
 
 void Jogging::rotate(const Rotation& turn) {
+    if (turn.slots != 0 && !knowsTheAxis(kRotation.field)) return;
     view_.resetSectionProgress();
     const float from = steps_.record().rotation;
     const float to = turn.slots == 0

@@ -5,10 +5,8 @@
 
 #include <span>
 
-#include "link/link_state.h"
 #include "link/step_runner.h"
 #include "manual/manual_view.h"
-#include "motion/motion_model.h"
 #include "state/section_layout.h"
 #include "state/tracked_position.h"
 
@@ -16,7 +14,6 @@ namespace tarvel {
 
 struct JogAxis {
     float TrackedPosition::*field;
-    motion::Axis axis;
     const char* head;  // the move up to its number, e.g. "G0 Z"
     int feed;          // units/min; the line ends "F" + feed + "\r\n" (no space before the word)
 };
@@ -50,20 +47,21 @@ const Rotation& rotation(RotationButton button);
 
 class Jogging {
   public:
-    Jogging(StepRunner& steps, const SectionLayout& layout, const LinkState& link,
-            ManualView& view);
+    Jogging(StepRunner& steps, const SectionLayout& layout, ManualView& view);
 
     // The record keeps the fraction of the target; the line carries the nearest whole number.
-    // With no controller only the record moves. Returns how long the machine takes for the move
-    // sent, 0 when none went out.
-    double jog(const Jog& jog);
+    // With no controller only the record moves.
+    void jog(const Jog& jog);
     // Resets the section progress bars, then turns the workpiece.
     void rotate(const Rotation& rotation);
 
   private:
+    // A step from a place the program does not know would be a move to anywhere: refused, and
+    // the operator is told.
+    bool knowsTheAxis(float TrackedPosition::*field);
+
     StepRunner& steps_;
     const SectionLayout& layout_;
-    const LinkState& link_;
     ManualView& view_;
 };
 

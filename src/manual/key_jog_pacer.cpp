@@ -1,23 +1,22 @@
 #include "manual/key_jog_pacer.h"
 
 #include <algorithm>
-#include <cmath>
 #include <utility>
 
 namespace tarvel {
 
 void KeyJogPacer::keyDown(const Jog& jog) {
-    if (clock_.nowMs() >= readyAtMs_) {
-        send(jog);
+    if (busyMs() > 0) {
+        kept_ = &jog;
         return;
     }
-    kept_ = &jog;
+    kept_ = nullptr;
+    jogging_.jog(jog);
 }
 
 int KeyJogPacer::waitMs(int longest) {
     if (!kept_) return longest;
-    const std::int64_t left = readyAtMs_ - clock_.nowMs();
-    return static_cast<int>(std::clamp<std::int64_t>(left, 0, longest));
+    return static_cast<int>(std::clamp<std::int64_t>(busyMs(), 0, longest));
 }
 
 bool KeyJogPacer::afterWait(const Event& event) {
@@ -27,16 +26,9 @@ bool KeyJogPacer::afterWait(const Event& event) {
         kept_ = nullptr;
         return false;
     }
-    if (clock_.nowMs() < readyAtMs_) return false;
-    send(*std::exchange(kept_, nullptr));
+    if (busyMs() > 0) return false;
+    jogging_.jog(*std::exchange(kept_, nullptr));
     return true;
-}
-
-void KeyJogPacer::send(const Jog& jog) {
-    kept_ = nullptr;
-    const double seconds = jogging_.jog(jog);
-    // Counted from the acknowledgement: the controller has the move by then.
-    readyAtMs_ = clock_.nowMs() + static_cast<std::int64_t>(std::ceil(seconds * 1000)) + kMarginMs;
 }
 
 }  // namespace tarvel

@@ -10,6 +10,8 @@ class ManualView : public virtual OperatorView {
   public:
     virtual void resetSectionProgress() = 0;
     virtual void enableWindingControls() = 0;
+    // After a homing: the section buttons, КЕРНЕНИЕ and ДАЛЕЕ wait for the start position.
+    virtual void disableWindingControls() = 0;
     virtual void disableMachineControls() = 0;
 };
 

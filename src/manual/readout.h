@@ -1,5 +1,5 @@
-// The position readout: where the program believes the machine stands, with the fractions that
-// the whole-number moves do not show.
+// The position readout: where the machine comes to rest by the record, with the fractions that
+// the whole-number moves do not show; an axis the program does not know the place of, as such.
 #pragma once
 
 #include <string>

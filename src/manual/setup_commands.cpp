@@ -64,17 +64,24 @@ void SetupCommands::startPosition() {
             "выполнен.");
         return;
     }
-    // The record stays at the zero just declared: this move is not tracked.
-    const Step steps[] = {lineStep("M17\r\n"), {"G0 Y", yStart, " Z15 F3000\r\n"}};
+    // The start of the stroke at height 15, from the zero just declared: the Y start value is
+    // a whole number, as the section cycles take it.
+    const Step steps[] = {
+        lineStep("M17\r\n"),
+        moveStep("G0 Y", RoundToInt32(yStart), " Z15 F3000\r\n", &TrackedPosition::length,
+                 Pace::AtOnce, NumberForm::Integer, {.height = 15})};
     steps_.run(steps);
 }
 
 void SetupCommands::park() {
-    steps_.run(lineStep("G28 Z Y\r\n"));
+    // The switches are not the work's zero: no cycle until the start position is declared again.
+    view_.disableWindingControls();
+    steps_.run(lineStep("G28 Z Y\r\n", {.homesHeight = true, .homesLength = true}));
 }
 
 void SetupCommands::changeWorkpiece() {
-    const Step steps[] = {lineStep("G28 Z\r\n"), lineStep("M84 Y\r\n"),
+    view_.disableWindingControls();
+    const Step steps[] = {lineStep("G28 Z\r\n", {.homesHeight = true}), lineStep("M84 Y\r\n"),
                           lineStep("G92 Y0\r\n", {.length = 0})};
     steps_.run(steps);
 }

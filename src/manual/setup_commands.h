@@ -22,11 +22,13 @@ class SetupCommands {
     // "ДЛИНА 0", "ВЫСОТА 0", "ПОВОРОТ 0": the present position of one axis becomes its zero.
     void zeroAxis(ZeroAxis axis);
     // "УСТАНОВИТЬ НАЧАЛЬНУЮ ПОЗИЦИЮ": declares the zero, enables the winding controls, powers
-    // the motors and moves to the start of the stroke at height 15.
+    // the motors and moves to the start of the stroke at height 15, where the record follows.
     void startPosition();
-    // "ПАРКОВКА": homes height and length; the record keeps its values.
+    // "ПАРКОВКА": homes height and length, which then stand where the controller says; the
+    // winding controls wait for the start position.
     void park();
-    // "ЗАМЕНА": homes the height, frees the length motor and takes its position as zero.
+    // "ЗАМЕНА": homes the height, frees the length motor and takes its position as zero; the
+    // winding controls wait for the start position.
     void changeWorkpiece();
     // "СБРОС": emergency stop of the controller, then a new search for it.
     void emergencyReset();

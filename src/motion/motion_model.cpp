@@ -10,19 +10,14 @@ namespace {
 
 constexpr Axis kAxes[] = {Axis::Y, Axis::Z, Axis::E};
 
-double maxSpeed(Axis a) {
-    return a == Axis::E ? kMaxSpeedE : kMaxSpeedYZ;
-}
-
 char letter(Axis a) {
     return a == Axis::Y ? 'Y' : a == Axis::Z ? 'Z' : 'E';
 }
 
-// The Y acceleration an "M201 Y…" leaves the controller with.
-std::optional<double> accelerationYOf(const GcodeLine& g) {
-    const std::optional<double> y = g.is('M', 201) ? g.word('Y') : std::nullopt;
-    if (!y) return std::nullopt;
-    return std::clamp(*y, kMinAcceleration, kAcceleration);
+// The axis words of a settings line into `axes` (Y, Z and E; X is not this machine's).
+void takeAxes(const GcodeLine& g, Axes& axes, double least) {
+    for (Axis a : kAxes)
+        if (auto v = g.word(letter(a))) axes[a] = std::max(*v, least);
 }
 
 // G04 waits P milliseconds or S seconds. The firmware reads no other word: "G04 X0.1" only
@@ -43,6 +38,24 @@ Effect plain(Action action, double seconds) {
 
 }  // namespace
 
+bool Limits::take(const GcodeLine& g) {
+    if (g.is('M', 203)) {
+        takeAxes(g, maxSpeed, kMinSpeed);
+    } else if (g.is('M', 201)) {
+        takeAxes(g, maxAcceleration, kMinAcceleration);
+    } else if (g.is('M', 204)) {
+        if (auto p = g.word('P')) printAcceleration = std::max(*p, kMinAcceleration);
+        if (auto r = g.word('R')) retractAcceleration = std::max(*r, kMinAcceleration);
+        if (auto t = g.word('T')) travelAcceleration = std::max(*t, kMinAcceleration);
+        // The older form: S for every move.
+        if (auto all = g.word('S'))
+            printAcceleration = travelAcceleration = std::max(*all, kMinAcceleration);
+    } else {
+        return false;
+    }
+    return true;
+}
+
 double trapezoidSeconds(double distance, double speed, double acceleration) {
     if (!(distance > 0)) return 0;
     const double ramp = speed * speed / acceleration;  // to full speed and back to rest
@@ -50,25 +63,22 @@ double trapezoidSeconds(double distance, double speed, double acceleration) {
     return 2 * std::sqrt(distance / acceleration);
 }
 
-MoveProfile moveProfile(const Axes& distance, double feedPerMinute, double accelerationY) {
+MoveProfile moveProfile(const Axes& distance, double feedPerMinute, const Limits& limits) {
     const double path = std::hypot(distance.y, distance.z);
     const double length = path > 0 ? path : std::abs(distance.e);
     if (!(length > 0)) return {};
     double speed = std::max(feedPerMinute / 60, kMinSpeed);
-    double acceleration = kAcceleration;
+    double acceleration = distance.e == 0 ? limits.travelAcceleration
+                          : path > 0      ? limits.printAcceleration
+                                          : limits.retractAcceleration;
     for (Axis a : kAxes) {
         const double share = std::abs(distance[a]) / length;
         if (share == 0) continue;
-        const double axisAcceleration = a == Axis::Y ? accelerationY : kAcceleration;
-        speed = std::min(speed, maxSpeed(a) / share);
-        acceleration = std::min(acceleration, axisAcceleration / share);
+        speed = std::min(speed, limits.maxSpeed[a] / share);
+        acceleration = std::min(acceleration, limits.maxAcceleration[a] / share);
     }
     speed = std::max(speed, kMinSpeed);
     return {length, speed, acceleration, trapezoidSeconds(length, speed, acceleration)};
-}
-
-double moveSeconds(const Axes& distance, double feedPerMinute, double accelerationY) {
-    return moveProfile(distance, feedPerMinute, accelerationY).seconds;
 }
 
 double MoveProfile::shareAt(double t) const {
@@ -111,7 +121,7 @@ Effect Machine::apply(std::string_view line) {
         }
         return plain(Action::Declare, 0);
     }
-    if (auto y = accelerationYOf(g)) accelerationY_ = *y;
+    limits_.take(g);
     if (g.is('M', 112)) return plain(Action::Halt, 0);
     return plain(Action::Answer, 0);
 }
@@ -125,7 +135,7 @@ Effect Machine::move(const Axes& target) {
         travelled_[a] += distance[a];
     }
     position_ = target;
-    effect.profile = moveProfile(distance, feed_, accelerationY_);
+    effect.profile = moveProfile(distance, feed_, limits_);
     effect.seconds = effect.profile.seconds;
     effect.to = travelled_;
     effect.declaredOffset = offset();
@@ -151,7 +161,7 @@ Effect Machine::home(bool y, bool z) {
         seconds += trapezoidSeconds(kHomingBackOff, kHomingSpeed, kAcceleration);
         seconds += trapezoidSeconds(kHomingBackOff, kHomingSpeed / 2, kAcceleration);
         travelled_[a] = 0;
-        position_[a] = 0;
+        position_[a] = home_[a];
     }
     effect.seconds = seconds;
     effect.to = travelled_;

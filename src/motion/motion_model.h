@@ -12,7 +12,7 @@
 
 namespace tarvel::motion {
 
-inline constexpr double kAcceleration = 3000;  // units/s², every axis ("M201 Y" only lowers Y)
+inline constexpr double kAcceleration = 3000;  // units/s², every axis, until the settings say else
 inline constexpr double kMinAcceleration = 1;  // what "M201 Y0" leaves
 inline constexpr double kMaxSpeedYZ = 300;     // mm/s
 inline constexpr double kMaxSpeedE = 4000;     // degrees/s
@@ -34,6 +34,26 @@ struct Axes {
     double y = 0, z = 0, e = 0;
     double& operator[](Axis a) { return a == Axis::Y ? y : a == Axis::Z ? z : e; }
     double operator[](Axis a) const { return a == Axis::Y ? y : a == Axis::Z ? z : e; }
+    friend bool operator==(const Axes&, const Axes&) = default;
+};
+
+struct GcodeLine;
+
+// What the controller keeps of its machine's limits, as its settings name them: "M203" the
+// highest feed of each axis (units/s), "M201" the highest acceleration of each axis, "M204" the
+// acceleration of a move: P for one that turns the workpiece along with the length or the
+// height, R for the rotation alone, T for the length and the height alone. The constants above
+// until the controller says otherwise; the program's "M201 Y" sets the length's own.
+struct Limits {
+    Axes maxSpeed{kMaxSpeedYZ, kMaxSpeedYZ, kMaxSpeedE};
+    Axes maxAcceleration{kAcceleration, kAcceleration, kAcceleration};
+    double printAcceleration = kAcceleration;
+    double retractAcceleration = kAcceleration;
+    double travelAcceleration = kAcceleration;
+
+    // Takes what an "M203", "M201" or "M204" line sets; false for any other line.
+    bool take(const GcodeLine& g);
+    friend bool operator==(const Limits&, const Limits&) = default;
 };
 
 // Seconds to cover `distance` from rest to rest at `speed` and `acceleration`.
@@ -53,8 +73,7 @@ struct MoveProfile {
 // The move by `distance` along each axis at a feed (units/min). Y and Z share the path; the
 // rotation follows it, or is the path when neither moves. Each axis keeps to its own speed and
 // acceleration limits.
-MoveProfile moveProfile(const Axes& distance, double feedPerMinute, double accelerationY);
-double moveSeconds(const Axes& distance, double feedPerMinute, double accelerationY);
+MoveProfile moveProfile(const Axes& distance, double feedPerMinute, const Limits& limits);
 
 // What the controller does with one line.
 enum class Action {
@@ -78,10 +97,17 @@ struct Effect {
 };
 
 // The controller's view of the machine: where its lines leave each axis, the feed in force and
-// the Y acceleration. Lines are taken in the order they are carried out.
+// the limits. Lines are taken in the order they are carried out.
 class Machine {
   public:
+    Machine() = default;
+    // A machine whose switches stand at `home` (G28 takes the homed axes there).
+    explicit Machine(const Limits& limits, const Axes& home = {}) : limits_(limits), home_(home) {}
+
     Effect apply(std::string_view line);
+    // The controller says where its axes stand (after a homing): those it names stand there
+    // from now on, without a move.
+    void declare(Axis axis, double at) { position_[axis] = at; }
 
     // Where the lines so far leave the machine, in the coordinates they declared (G92).
     const Axes& position() const { return position_; }
@@ -89,7 +115,8 @@ class Machine {
     const Axes& travelled() const { return travelled_; }
     // The declared position over the counted one.
     Axes offset() const;
-    double accelerationY() const { return accelerationY_; }
+    const Limits& limits() const { return limits_; }
+    void setLimits(const Limits& limits) { limits_ = limits; }
 
   private:
     Effect move(const Axes& target);
@@ -98,7 +125,8 @@ class Machine {
     Axes position_;
     Axes travelled_;
     double feed_ = kStartFeed;
-    double accelerationY_ = kAcceleration;
+    Limits limits_;
+    Axes home_;
 };
 
 }  // namespace tarvel::motion

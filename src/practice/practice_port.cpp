@@ -11,7 +11,7 @@ bool PracticePort::open(std::string_view name) {
     open_ = true;
     // The board starts afresh and greets.
     controller_.reset(nowUs());
-    received_ = controller::queuedControllerStartUpText();
+    received_ = controller_.startUpText();
     partial_.clear();
     if (listener_) listener_();
     return true;

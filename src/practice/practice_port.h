@@ -18,7 +18,8 @@ class PracticePort final : public SerialPort, private controller::ControllerHost
   public:
     static constexpr const char* kPortName = "COM1";
 
-    explicit PracticePort(Clock& clock) : clock_(clock) {}
+    explicit PracticePort(Clock& clock, const controller::BoardSettings& board = {})
+        : clock_(clock), controller_(*this, board) {}
 
     bool open(std::string_view name) override;
     bool isOpen() const override { return open_; }
@@ -44,7 +45,7 @@ class PracticePort final : public SerialPort, private controller::ControllerHost
     void catchUp() { controller_.advance(nowUs()); }
 
     Clock& clock_;
-    controller::QueuedController controller_{*this};
+    controller::QueuedController controller_;
     bool open_ = false;
     std::string received_;  // sent by the controller, not yet read
     std::string partial_;   // written, not yet a whole line

@@ -47,7 +47,11 @@ std::vector<Step> wayBack(const StoppedCycle& stopped, const TrackedPosition& at
     if (at.rotation != to.rotation)
         way.push_back(moveStep("G0 E", to.rotation, kWayBackFeed, &TrackedPosition::rotation,
                                Pace::WithMachine, rotationForm));
-    if (height != to.height) moveHeight(to.height);
+    // The staking's punch never comes down again where it stopped below its travel height: that
+    // would strike the same bar twice. It waits at the travel height, and the staking goes on
+    // from its next line.
+    const float down = staking && to.height < travel ? travel : to.height;
+    if (height != down) moveHeight(down);
     return way;
 }
 

@@ -45,8 +45,8 @@ struct StoppedCycle {
 
 // The way back to where the cycle stopped, from where jogs have taken the machine since (`at`):
 // up to the cycle's travel height first when the tool is below it and the length or the rotation
-// must move, then the length and the rotation, then down to where it stopped. After no jog, no
-// step at all.
+// must move, then the length and the rotation, then down to where it stopped (the staking's punch
+// no lower than its travel height). After no jog, no step at all.
 std::vector<Step> wayBack(const StoppedCycle& stopped, const TrackedPosition& at);
 
 // The question put to the operator who presses the button of a stopped cycle, and the one once

@@ -36,6 +36,7 @@ void WindingCycles::windSection(int k) {
     }
 
     run_.startCycle();
+    const std::int32_t woundBefore = layout_.lastWoundSection;
     layout_.lastWoundSection = 0;
     if (!from) {
         view_.showCycleProgress(0);
@@ -44,12 +45,16 @@ void WindingCycles::windSection(int k) {
         speeds_.accelRun = LowBits32(static_cast<std::int64_t>(speed) * 1200);
     }
     // A second СТОП on the way back leaves the cycle where it stopped the first time.
+    bool wound = from.has_value();
     if (!from || returnToStop(*from)) {
         SectionProgram program(form_, k, reads, speeds_);
-        run(k, program, from ? from->at : CyclePlace{}, from ? from->begunBlock() : std::nullopt,
-            reads);
+        wound = run(k, program, from ? from->at : CyclePlace{},
+                    from ? from->begunBlock() : std::nullopt, reads) ||
+                wound;
     }
-    layout_.lastWoundSection = k;
+    // A section of which no line went out (held back by a fault seen before its first) is not
+    // wound.
+    layout_.lastWoundSection = wound ? k : woundBefore;
     view_.enableSectionButtons(true);
 }
 
@@ -95,7 +100,7 @@ bool WindingCycles::returnToStop(const StoppedCycle& stopped) {
     return steps_.run(wayBack(stopped, steps_.record()));
 }
 
-void WindingCycles::run(int section, CycleProgram& program, CyclePlace from,
+bool WindingCycles::run(int section, CycleProgram& program, CyclePlace from,
                         std::optional<Block> begun, const SectionReads& reads) {
     // This cycle declares zeros of its own: no other can go on where it stopped.
     for (std::size_t i = 0; i < stopped_.size(); ++i)
@@ -103,6 +108,7 @@ void WindingCycles::run(int section, CycleProgram& program, CyclePlace from,
 
     Block block = begun ? std::move(*begun) : Block{};
     bool dryRun = false;
+    bool counted = false;
     for (CyclePlace at = from;; ++at.block, at.step = 0) {
         bool started = at.step > 0;
         if (!started) {
@@ -112,12 +118,15 @@ void WindingCycles::run(int section, CycleProgram& program, CyclePlace from,
         for (; at.step < block.steps.size(); ++at.step) {
             const LineResult result = steps_.run(block.steps[at.step]);
             if (endsOperation(result)) {
-                // A stopped section's bars keep the share it reached.
-                stopped(section) =
-                    StoppedCycle{section, at, std::move(block), steps_.record(), reads, true};
-                return;
+                // A stopped section's bars keep the share it reached; a run of which nothing
+                // went out leaves everything as it was.
+                if (counted || from != CyclePlace{})
+                    stopped(section) =
+                        StoppedCycle{section, at, std::move(block), steps_.record(), reads, true};
+                return counted;
             }
             if (!counts(result)) continue;  // a target the operator was told about is left out
+            counted = true;
             dryRun = result == LineResult::DryRun;
             if (started) continue;
             started = true;
@@ -127,6 +136,7 @@ void WindingCycles::run(int section, CycleProgram& program, CyclePlace from,
     }
     stopped(section).reset();
     if (section != StoppedCycle::kStaking) view_.showCycleProgress(0);
+    return counted;
 }
 
 void WindingCycles::setProgress(int section, std::int32_t percent) {

@@ -49,8 +49,8 @@ class WindingCycles {
 
     // Runs cycle `section`'s program from `from` (within `begun`, the block it stopped in, when
     // that had begun) to its end, or to the first step that does not go out, which it remembers
-    // with what the cycle had read.
-    void run(int section, CycleProgram& program, CyclePlace from, std::optional<Block> begun,
+    // with what the cycle had read. False when not one of its lines counted.
+    bool run(int section, CycleProgram& program, CyclePlace from, std::optional<Block> begun,
              const SectionReads& reads = {});
     // Back where the stopped cycle left the machine; false when a line of the way was held back.
     bool returnToStop(const StoppedCycle& stopped);

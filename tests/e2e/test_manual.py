@@ -74,11 +74,14 @@ class ManualTest(ProgramTest):
         self.click("kRotateTo360", "G0 E360F15000\r\n")
         self.click("kRotateTo360", "G0 E360F15000\r\n")
         self.click("kJogHeightUp", "G0 Z10F1500\r\n")
+        # The homed axes stand where the controller says at the end of its homing (its switches:
+        # 0 for this one).
         self.click("kPark", "G28 Z Y\r\n")
-        self.wait_readout(10, 0, 360)
+        self.wait_readout(0, 0, 360)
         self.key("Up", "G0 Y1F1500\r\n")
+        self.key("KP_Add", "G0 Z1F1500\r\n")
         self.click("kChange", "G28 Z\r\n", "M84 Y\r\n", "G92 Y0\r\n")
-        self.wait_readout(10, 0, 360)
+        self.wait_readout(0, 0, 360)
 
     def test_next_position_after_a_wound_section_and_refused_without_slots(self):
         program = self.connect()

@@ -44,16 +44,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         watch.feed(read);
         TARVEL_CHECK(watch.restarted() == (received.find(kDateMark) != std::string::npos),
                      received);
-        if (auto error = watch.takeError()) {
-            const std::string line = "Error:" + *error;
+        if (const auto& halt = watch.halt()) {
+            const std::string line = "Error:" + *halt;
             TARVEL_CHECK(received.find(line) != std::string::npos, received);
         }
+        if (auto at = watch.takeReport())
+            TARVEL_CHECK(received.find("X:") != std::string::npos, received);
         start = end + 1;
     }
 
     // Whatever a line says, the machine never takes a negative or non-finite time for it, and
-    // the controller is never left with an acceleration outside its limits; the program's pace
-    // of the machine, fed the same lines, agrees with it.
+    // its limits stay positive; the program's pace of the machine, fed the same lines, agrees
+    // with it.
     motion::Machine machine;
     MachinePace pace;
     std::int64_t nowMs = 0;
@@ -63,12 +65,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const std::string_view line = bytes.substr(at, end - at);
         const motion::Effect effect = machine.apply(line);
         TARVEL_CHECK(std::isfinite(effect.seconds) && effect.seconds >= 0, line);
-        TARVEL_CHECK(machine.accelerationY() >= motion::kMinAcceleration &&
-                         machine.accelerationY() <= motion::kAcceleration,
-                     line);
+        const motion::Limits& l = machine.limits();
+        for (motion::Axis a : {motion::Axis::Y, motion::Axis::Z, motion::Axis::E})
+            TARVEL_CHECK(l.maxAcceleration[a] >= motion::kMinAcceleration &&
+                             l.maxSpeed[a] >= motion::kMinSpeed,
+                         line);
         pace.sent(line, nowMs);
         pace.answered(nowMs);
-        TARVEL_CHECK(pace.accelerationY() == machine.accelerationY(), line);
+        TARVEL_CHECK(pace.limits() == machine.limits(), line);
         TARVEL_CHECK(pace.queuedMs(nowMs) >= 0, line);
         nowMs += 7;
         at = end + 1;

@@ -16,10 +16,12 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <initializer_list>
 #include <string>
 #include <string_view>
 
 #include "controller/queued_controller.h"
+#include "motion/gcode_words.h"
 
 namespace {
 
@@ -43,6 +45,9 @@ struct Options {
     long restartAfter = 0;         // at this line: no "ok", the start-up text again, all forgotten
     long silentAfter = 0;          // from this line on: no answer at all
     std::string unplugOn;          // this line pulls the cable: a new terminal is offered
+    // Where the switches stand and the limits the settings hold (both modes; the quick answering
+    // only reports positions).
+    tarvel::controller::BoardSettings board;
     // The line left with XON/XOFF on, as a terminal program leaves it, and an XOFF byte in the
     // first reply: a program that keeps the setting can write nothing after it.
     bool xonXoff = false;
@@ -68,8 +73,22 @@ void usage() {
                  "       [--id-bytes N] [--xon-xoff] [--restart-after N] [--silent-after N]\n"
                  "       [--unplug-on LINE]\n"
                  "   or: controller-sim --link PATH [--log FILE] --planner\n"
-                 "       [--restart-after N] [--silent-after N]\n");
+                 "       [--restart-after N] [--silent-after N]\n"
+                 "   both: [--home Y,Z] [--feeds Y,Z,E] [--accelerations Y,Z,E,MOVES]\n");
     std::exit(2);
+}
+
+// "a,b,c" into the numbers given; a last number stands for those left.
+void numbers(const char* text, std::initializer_list<double*> into) {
+    char* at = const_cast<char*>(text);
+    double last = 0;
+    for (double* v : into) {
+        if (*at) {
+            last = std::strtod(at, &at);
+            if (*at == ',') ++at;
+        }
+        *v = last;
+    }
 }
 
 Options parse(int argc, char** argv) {
@@ -118,6 +137,16 @@ Options parse(int argc, char** argv) {
             o.restartAfter = std::atol(value());
         else if (a == "--silent-after")
             o.silentAfter = std::atol(value());
+        else if (a == "--home")
+            numbers(value(), {&o.board.home.y, &o.board.home.z});
+        else if (a == "--feeds")
+            numbers(value(), {&o.board.limits.maxSpeed.y, &o.board.limits.maxSpeed.z,
+                              &o.board.limits.maxSpeed.e});
+        else if (a == "--accelerations")
+            numbers(value(),
+                    {&o.board.limits.maxAcceleration.y, &o.board.limits.maxAcceleration.z,
+                     &o.board.limits.maxAcceleration.e, &o.board.limits.printAcceleration,
+                     &o.board.limits.retractAcceleration, &o.board.limits.travelAcceleration});
         else if (a == "--unplug-on")
             o.unplugOn = value();
         else
@@ -137,7 +166,7 @@ std::string echoText(std::size_t bytes) {
 }
 
 std::string identification(const Options& o) {
-    if (o.planner) return tarvel::controller::queuedControllerStartUpText();
+    if (o.planner) return tarvel::controller::queuedControllerStartUpText(o.board.limits);
     std::string text;
     if (o.wrongIdentification) {
         text = "Generic USB serial device, firmware 1.4 (2019-03-02), no G-code here.\r\n";
@@ -275,6 +304,7 @@ class Simulator final : public tarvel::controller::ControllerHost {
         // Opening the port resets the board: a queued controller starts afresh, and a machine
         // still moving (after an emergency stop, say) stops there.
         queue_.reset(nowUs());
+        quick_ = tarvel::motion::Machine(o_.board.limits, o_.board.home);
         if (!o_.noIdentification) {
             // Give the program a moment to set the line up before the text arrives.
             sleepMs(o_.idDelayMs);
@@ -363,6 +393,7 @@ class Simulator final : public tarvel::controller::ControllerHost {
         note("RX %s", escaped(line).c_str());
         note("RESTART");
         queue_.reset(nowUs());
+        quick_ = tarvel::motion::Machine(o_.board.limits, o_.board.home);
         sleepMs(900);  // "start" comes some 0.9 s after the reset
         sendIdentification();
         return true;
@@ -387,6 +418,7 @@ class Simulator final : public tarvel::controller::ControllerHost {
             sleepMs(5);
         }
         if (o_.zeroByte) writeAll(master_, std::string_view("echo:\0", 6));
+        reportWhereAsked(line);
         if (o_.xonXoff && answered_ == 1) writeAll(master_, "echo:\x13\n");
         if (o_.splitOk) {
             writeAll(master_, "o");
@@ -396,6 +428,18 @@ class Simulator final : public tarvel::controller::ControllerHost {
             writeAll(master_, "ok\n");
         }
         note("TX ok");
+    }
+
+    // The firmware prints where the axes stand at the end of a homing and for M114.
+    void reportWhereAsked(const std::string& line) {
+        const tarvel::motion::GcodeLine g = tarvel::motion::parseGcode(line);
+        quick_.apply(line.substr(0, line.find_first_of("\r\n")));
+        if (!g.is('G', 28) && !g.is('M', 114)) return;
+        const tarvel::motion::Axes& at = quick_.position();
+        char text[128];
+        std::snprintf(text, sizeof text, "X:0.00 Y:%.2f Z:%.2f E:%.2f Count X:0 Y:0 Z:0\n", at.y,
+                      at.z, at.e);
+        writeAll(master_, text);
     }
 
     template <typename... Args>
@@ -416,7 +460,10 @@ class Simulator final : public tarvel::controller::ControllerHost {
     bool silent_ = false;
     long answered_ = 0;  // lines answered since the port was opened
     long received_ = 0;  // lines received since the port was opened
-    tarvel::controller::QueuedController queue_{*this};
+    tarvel::controller::QueuedController queue_{*this, o_.board};
+    // What the quick answering knows of the machine: where its lines leave it, for the position
+    // line of a homing and of M114.
+    tarvel::motion::Machine quick_{o_.board.limits, o_.board.home};
 };
 
 }  // namespace
