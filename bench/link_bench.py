@@ -40,10 +40,21 @@ def pids_of(pattern):
     return [int(p) for p in out.stdout.split()]
 
 
+def cpu_share(program, seconds):
+    """The CPU shares (%, of one core) of the program's processes and of wineserver over
+    `seconds` from now."""
+    programs, servers = pids_of(program), pids_of("wineserver")
+    before, server_before = cpu_seconds(programs), cpu_seconds(servers)
+    time.sleep(seconds)
+    return (100 * (cpu_seconds(programs) - before) / seconds,
+            100 * (cpu_seconds(servers) - server_before) / seconds)
+
+
 def run_bench(display, env, lines):
     out = subprocess.run([os.path.join(harness.ROOT, "scripts", "wine-exec"),
                           os.path.join(BUILD, "link-bench.exe"), str(lines)],
-                         env=dict(env, DISPLAY=display), capture_output=True, text=True, timeout=600)
+                         env=dict(env, DISPLAY=display), capture_output=True, text=True, timeout=600,
+                         cwd=tempfile.mkdtemp(prefix="link-bench-"))  # its settings.ini
     fields = out.stdout.split()
     return dict(zip(fields[0::2], fields[1::2]))
 

@@ -29,8 +29,7 @@ TEST_F(AppTest, StartUpStateAndControls) {
     EXPECT_EQ(app.layout().sectionCount, 0);
     EXPECT_EQ(app.layout().slotPitch, 0.0f);
     EXPECT_FALSE(app.quitRequested());
-    ASSERT_EQ(window.timers.size(), 1u);
-    EXPECT_EQ(window.timers.begin()->second, 250);
+    EXPECT_TRUE(window.timers.empty());  // nothing needs a tick: the port wakes the waits
     EXPECT_EQ(window.state(ctl::kWindingSpeed), 8);
     EXPECT_EQ(window.state(ctl::kStakingPower), 1);
     // No controller: the search recoloured the label and left the machine controls disabled.
@@ -100,12 +99,22 @@ TEST_F(AppTest, AWindowThatCannotBeMadeIsToldAndEndsWithExitCodeOne) {
     EXPECT_TRUE(port.opened.empty());
 }
 
-TEST_F(AppTest, MainLoopWaitsTwentyMilliseconds) {
+// At rest the loop sleeps until something comes: a pass that nothing wakes lasts a second, and
+// a halt the controller sends meanwhile ends the wait as it arrives and is shown then.
+TEST_F(AppTest, TheIdleLoopSleepsUntilThePortOrTheOperatorWakesIt) {
+    window.clock = &clock;
+    port.devices["COM1"] = memory::controller(memory::controllerIdentification());
     startUp();
     window.closeWhenIdle = false;
+    const int waits = window.waits;
+    const std::int64_t start = clock.now;
     app.mainLoopPass();
+    EXPECT_EQ(clock.now - start, 1000);
+    port.devices.at("COM1").arrive("Error:Printer halted. kill() called!\n", 300);
     app.mainLoopPass();
-    EXPECT_EQ(window.waitTimeouts, (std::vector<int>{20, 20}));
+    EXPECT_EQ(clock.now - start, 1300);
+    EXPECT_EQ(window.text(ctl::kStatus), "Ошибка контроллера: Printer halte…");
+    EXPECT_EQ(window.waits - waits, 2);
     EXPECT_EQ(app.events().last().kind, EventKind::None);
 }
 

@@ -34,7 +34,6 @@ class PracticeTest : public ::testing::Test {
         window.click(id);
         while (!window.scriptDone())
             app.mainLoopPass();
-        app.mainLoopPass();
     }
     // The clock moved on, a millisecond at a time, until the machine rests; when it did.
     std::int64_t untilAtRest() {

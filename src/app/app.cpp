@@ -9,9 +9,9 @@
 namespace tarvel {
 namespace {
 
-constexpr int kLoopWaitMs = 20;
-constexpr int kTimerId = 123;
-constexpr int kTimerPeriodMs = 250;
+// The loop sleeps until the operator, the port or a held key's next jog wakes it: this only
+// bounds how long nothing at all happens.
+constexpr int kLoopWaitMs = 1000;
 
 }  // namespace
 
@@ -31,7 +31,9 @@ App::App(Window& window, SerialPort& port, Clock& clock, Power& power, Files& fi
       keyPacer_(clock, jogging_, linkState_.machine),
       setup_(views_, views_, steps_, link_, layout_),
       commandBox_(steps_, views_),
-      profile_(views_, files, dialogs) {}
+      profile_(views_, files, dialogs) {
+    window_.watch(port);
+}
 
 int App::run(const std::function<void()>& started) {
     if (!startUp()) return 1;
@@ -59,7 +61,6 @@ bool App::startUp() {
     focusEditing_ = FocusEditing{};
     quitRequested_ = false;
 
-    window_.startTimer(kTimerId, kTimerPeriodMs);
     window_.setState(ctl::kWindingSpeed, 8);
     readSettings(files_, speeds_);
     disableMachineControls(window_);
@@ -84,7 +85,7 @@ void App::mainLoopPass() {
 
     // Idle: the computer may sleep again.
     power_.keepSystemAwake(false);
-    const Event event = events_.next(keyPacer_.waitMs(kLoopWaitMs));
+    const Event event = events_.next(keyPacer_.waitMs(exchange_.restWaitMs(kLoopWaitMs)));
     if (keyPacer_.afterWait(event)) refreshReadout();
     noticePortAtRest(event);
     if (event.kind == EventKind::Control) {
@@ -107,15 +108,15 @@ void App::mainLoopPass() {
 void App::noticePortAtRest(const Event& event) {
     const bool removed = event.kind == EventKind::PortRemoved && link_.portRemoved(event.port);
     if (!removed && exchange_.lookAtRest()) return;
-    if (!removed) link_.connectionLost(std::nullopt);
+    if (!removed) link_.connectionLost(std::nullopt, false);
     cycles_.dropContinuation();
 }
 
 // After the operation that found the controller gone has ended, so nothing it does at its end
 // enables a machine control again.
 void App::noticeLostConnection() {
-    if (const auto line = exchange_.takeLostLine()) {
-        link_.connectionLost(*line);
+    if (const std::optional<LostLine> lost = exchange_.takeLostLine()) {
+        link_.connectionLost(lost->line, lost->stuck);
         cycles_.dropContinuation();
     }
 }

@@ -43,6 +43,12 @@ std::string cutToFit(const std::string& text, std::size_t characters) {
     return text;
 }
 
+// A status that the line's errors may explain: how many came with it.
+std::string withLineErrors(std::string text, int lineErrors) {
+    if (lineErrors > 0) text += ", ошибок линии: " + std::to_string(lineErrors);
+    return text;
+}
+
 }  // namespace
 
 ControlId fieldOf(Parameter parameter) {
@@ -78,8 +84,9 @@ void WindowViews::showConnected() {
     window_.setFrontColour(ctl::kStatus, colour::kConnected);
 }
 
-void WindowViews::showDeviceGone(std::string_view message) {
+void WindowViews::showDeviceGone(std::string_view status, std::string_view message) {
     showNotConnected();
+    window_.setText(ctl::kStatus, status);
     tell(message);
 }
 
@@ -92,14 +99,16 @@ void WindowViews::showControllerRestarted(std::string_view message) {
     tell(message);
 }
 
-void WindowViews::showSilence(std::int64_t seconds) {
+void WindowViews::showSilence(std::int64_t seconds, int lineErrors) {
     window_.setFrontColour(ctl::kStatus, colour::kDisconnected);
-    window_.setText(ctl::kStatus, "Нет ответа " + std::to_string(seconds) + " с");
+    window_.setText(ctl::kStatus,
+                    withLineErrors("Нет ответа " + std::to_string(seconds) + " с", lineErrors));
 }
 
-void WindowViews::showControllerError(std::string_view line) {
+void WindowViews::showControllerError(std::string_view line, int lineErrors) {
     window_.setFrontColour(ctl::kStatus, colour::kDisconnected);
-    const std::string shown = "Ошибка контроллера: " + std::string(line);
+    const std::string shown =
+        withLineErrors("Ошибка контроллера: " + std::string(line), lineErrors);
     window_.setText(ctl::kStatus, cutToFit(shown, kStatusCharacters));
     // The label holds a few words; the whole line, and what to do, under the pointer. No box:
     // it would stand between the operator and СТОП, and after СБРОС this line is expected.

@@ -30,11 +30,11 @@ class WindowViews final : public ConnectionView,
 
     void showNotConnected() override;
     void showConnected() override;
-    void showDeviceGone(std::string_view message) override;
+    void showDeviceGone(std::string_view status, std::string_view message) override;
     void enableManualControls() override;
     void showControllerRestarted(std::string_view message) override;
-    void showSilence(std::int64_t seconds) override;
-    void showControllerError(std::string_view line) override;
+    void showSilence(std::int64_t seconds, int lineErrors) override;
+    void showControllerError(std::string_view line, int lineErrors) override;
 
     void showCycleProgress(int percent) override;
     void showSectionProgress(int section, int percent) override;

@@ -9,26 +9,25 @@ namespace {
 
 constexpr int kReadBufferSize = 200;
 constexpr std::size_t kReplyTextLimit = 92;
-// An answer within the first milliseconds is caught by polling without sleeping; later ones
-// within 1, 2 and then 4 ms of their arrival, so a controller busy with a long move costs little.
-constexpr std::int64_t kSpinMs = 2;
-constexpr std::int64_t kShortWaitMs = 10;
-constexpr std::int64_t kMediumWaitMs = 50;
-// The longest single event wait while a line of a cycle waits for the machine: what the
-// controller sends is read between two.
-constexpr int kMachineWaitMs = 250;
-constexpr std::int64_t kRestLookMs = 100;
+// The longest single event wait of the exchange: the port's bytes, a window event and СТОП end
+// every wait at once, so this only bounds how long nothing at all happens.
+constexpr std::int64_t kLongestWaitMs = 1000;
+// A 95-byte line takes 8 ms at 115200 baud: a write not done in half a second will not be.
+constexpr std::int64_t kWriteStuckMs = 500;
 // A live controller sends "busy" lines every 2 s while it holds an answer back: longer silence
 // in a wait is shown.
 constexpr std::int64_t kSilenceShownMs = 5000;
+
+}  // namespace
 
 // What the status label says while a line waits for its answer: "Нет ответа N с" while the
 // controller has been silent for 5 s; "Подключен" again once a byte comes or the wait ends. A
 // halt, which the exchange shows itself, stays.
 class WaitStatus {
   public:
-    WaitStatus(ConnectionView& view, const ControllerWatch& watch, std::int64_t nowMs)
-        : view_(view), watch_(watch), lastByteMs_(nowMs) {}
+    WaitStatus(ConnectionView& view, const ControllerWatch& watch, SerialPort& port,
+               std::int64_t nowMs)
+        : view_(view), watch_(watch), port_(port), lastByteMs_(nowMs) {}
     WaitStatus(const WaitStatus&) = delete;
     WaitStatus& operator=(const WaitStatus&) = delete;
     ~WaitStatus() {
@@ -46,18 +45,23 @@ class WaitStatus {
         if (watch_.halt() || silentMs < kSilenceShownMs || silentMs / 1000 == shownSeconds_) return;
         shownSeconds_ = silentMs / 1000;
         shown_ = true;
-        view_.showSilence(shownSeconds_);
+        view_.showSilence(shownSeconds_, port_.lineErrors());
+    }
+    // Until the status has something new to say: the first second of silence shown, or the next.
+    std::int64_t untilNextMs(std::int64_t nowMs) const {
+        const std::int64_t silentMs = nowMs - lastByteMs_;
+        if (silentMs < kSilenceShownMs) return kSilenceShownMs - silentMs;
+        return 1000 - silentMs % 1000;
     }
 
   private:
     ConnectionView& view_;
     const ControllerWatch& watch_;
+    SerialPort& port_;
     std::int64_t lastByteMs_;
     std::int64_t shownSeconds_ = 0;
     bool shown_ = false;
 };
-
-}  // namespace
 
 bool AcknowledgementScanner::feed(std::string_view bytes) {
     for (char c : bytes) {
@@ -91,16 +95,34 @@ LineResult CommandExchange::sendLine(std::string_view line, Pace pace) {
         return LineResult::Lost;
     }
     if (faulted()) return LineResult::HeldBack;
+    if (const std::optional<LineResult> kept = awaitWriteEnd(line)) return *kept;
     power_.keepSystemAwake(true);
-    port_.write(line);
-    if (port_.deviceGone()) {
+    if (port_.write(line) == 0 || port_.deviceGone()) {
         // The write itself failed: the line did not go out.
         lose(line);
         return LineResult::Lost;
     }
+    writeStartedMs_ = clock_.nowMs();
+    writtenLine_ = line;
     state_.machine.sent(line, clock_.nowMs());
-    awaitAcknowledgement(line);
-    return LineResult::Sent;
+    return awaitAcknowledgement(line);
+}
+
+std::optional<LineResult> CommandExchange::awaitWriteEnd(std::string_view line) {
+    while (port_.writing()) {
+        const std::int64_t left = writeStartedMs_ + kWriteStuckMs - clock_.nowMs();
+        if (left <= 0) {
+            giveUpWrite(line);
+            return LineResult::Lost;
+        }
+        const Event event = events_.next(static_cast<int>(left));
+        if (run_.take(event) == RunControl::Press::Stop) return LineResult::HeldBack;
+        if (removesConnectedPort(event)) {
+            lose(line);
+            return LineResult::Lost;
+        }
+    }
+    return std::nullopt;
 }
 
 LineResult CommandExchange::heldByHalt() {
@@ -117,10 +139,8 @@ std::optional<LineResult> CommandExchange::awaitMachine(std::string_view line) {
             state_.machine.queuedMs(clock_.nowMs()) - MachinePace::kLookAheadMs;
         if (left <= 0 && !run_.paused()) return std::nullopt;
         power_.keepSystemAwake(true);
-        const int waitMs = run_.paused()
-                               ? kMachineWaitMs
-                               : static_cast<int>(std::min<std::int64_t>(left, kMachineWaitMs));
-        const Event event = events_.next(waitMs);
+        const std::int64_t waitMs = run_.paused() ? kLongestWaitMs : std::min(left, kLongestWaitMs);
+        const Event event = events_.next(static_cast<int>(waitMs));
         if (run_.take(event) == RunControl::Press::Stop) return LineResult::HeldBack;
         if (removesConnectedPort(event) || !readWaiting()) {
             lose(line);
@@ -130,23 +150,28 @@ std::optional<LineResult> CommandExchange::awaitMachine(std::string_view line) {
     }
 }
 
-void CommandExchange::awaitAcknowledgement(std::string_view line) {
+LineResult CommandExchange::awaitAcknowledgement(std::string_view line) {
     AcknowledgementScanner scanner;
-    WaitStatus status(view_, state_.watch, clock_.nowMs());
-    const std::int64_t writtenAt = clock_.nowMs();
+    WaitStatus status(view_, state_.watch, port_, clock_.nowMs());
     char buffer[kReadBufferSize];
     for (;;) {
-        const Event event = events_.next(nextWaitMs(clock_.nowMs() - writtenAt));
-        if (run_.take(event) == RunControl::Press::Stop) return;
+        const Event event = events_.next(nextWaitMs(status));
+        // Once the line is written, the machine may carry it out whatever ends the wait.
+        if (run_.take(event) == RunControl::Press::Stop) return LineResult::Sent;
         // Noticed while paused too: the operator must not wait for a machine that is gone.
-        if (removesConnectedPort(event) || port_.deviceGone()) return lose(line);
+        if (removesConnectedPort(event) || port_.deviceGone()) return lost(line);
+        // A line that did not go out whole is no line: the controller waits for its end.
+        if (writeStuck()) {
+            giveUpWrite(line);
+            return LineResult::Lost;
+        }
         if (run_.paused()) {
             status.heard(clock_.nowMs());  // nothing is read: no silence to tell of
             continue;
         }
 
         const int waiting = port_.bytesWaiting();
-        if (port_.deviceGone()) return lose(line);
+        if (port_.deviceGone()) return lost(line);
         if (waiting <= 0) {
             status.quiet(clock_.nowMs());
             continue;
@@ -161,10 +186,10 @@ void CommandExchange::awaitAcknowledgement(std::string_view line) {
                 port_.decode(received.substr(0, std::min(received.find('\0'), kReplyTextLimit))));
         take(received);
         // A halted controller answers nothing more; one that restarted has forgotten the line.
-        if (faulted()) return;
+        if (faulted()) return LineResult::Sent;
         if (scanner.feed(received)) {
             state_.machine.answered(clock_.nowMs());
-            return;
+            return LineResult::Sent;
         }
     }
 }
@@ -212,15 +237,24 @@ void CommandExchange::take(std::string_view bytes) {
     if (!restarted && state_.watch.restarted()) run_.stopAll();
     if (!halted && state_.watch.halt()) {
         run_.stopAll();
-        view_.showControllerError(port_.decode(*state_.watch.halt()));
+        view_.showControllerError(port_.decode(*state_.watch.halt()), port_.lineErrors());
     }
 }
 
 bool CommandExchange::lookAtRest() {
-    const std::int64_t now = clock_.nowMs();
-    if (!port_.isOpen() || now - lookedAtRestMs_ < kRestLookMs) return true;
-    lookedAtRestMs_ = now;
+    if (!port_.isOpen()) return true;
+    // A write that СТОП left going out may still get stuck: told as its line's loss.
+    if (writeStuck()) {
+        giveUpWrite(writtenLine_);
+        return true;
+    }
     return readWaiting();
+}
+
+int CommandExchange::restWaitMs(int longestMs) {
+    if (!port_.isOpen() || !port_.writing()) return longestMs;
+    const std::int64_t left = writeStartedMs_ + kWriteStuckMs - clock_.nowMs();
+    return static_cast<int>(std::clamp<std::int64_t>(left, 0, longestMs));
 }
 
 bool CommandExchange::removesConnectedPort(const Event& event) const {
@@ -229,13 +263,30 @@ bool CommandExchange::removesConnectedPort(const Event& event) const {
 
 void CommandExchange::lose(std::string_view line) {
     run_.stopAll();
-    lostLine_ = std::string(line);
+    lost_ = LostLine{std::string(line), false};
 }
 
-int CommandExchange::nextWaitMs(std::int64_t waitedMs) const {
-    if (waitedMs < kSpinMs) return 0;
-    if (waitedMs < kShortWaitMs) return 1;
-    return waitedMs < kMediumWaitMs ? 2 : 4;
+LineResult CommandExchange::lost(std::string_view line) {
+    lose(line);
+    // Written whole before the device went: the machine may have carried it out.
+    return LineResult::Sent;
+}
+
+bool CommandExchange::writeStuck() {
+    return port_.writing() && clock_.nowMs() - writeStartedMs_ >= kWriteStuckMs;
+}
+
+void CommandExchange::giveUpWrite(std::string_view line) {
+    port_.abandonWrite();
+    run_.stopAll();
+    lost_ = LostLine{std::string(line), true};
+}
+
+int CommandExchange::nextWaitMs(const WaitStatus& status) {
+    const std::int64_t now = clock_.nowMs();
+    std::int64_t waitMs = std::min(status.untilNextMs(now), kLongestWaitMs);
+    if (port_.writing()) waitMs = std::min(waitMs, writeStartedMs_ + kWriteStuckMs - now);
+    return static_cast<int>(std::max<std::int64_t>(waitMs, 0));
 }
 
 }  // namespace tarvel

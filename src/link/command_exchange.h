@@ -31,6 +31,14 @@ class AcknowledgementScanner {
     bool lastWasO_ = false;
 };
 
+// The line whose wait found the controller's device gone, or stuck with the line half written.
+struct LostLine {
+    std::string line;
+    bool stuck = false;
+};
+
+class WaitStatus;
+
 class CommandExchange final : public LineSender {
   public:
     CommandExchange(EventSource& events, SerialPort& port, Clock& clock, Power& power,
@@ -50,19 +58,29 @@ class CommandExchange final : public LineSender {
     }
     // The line whose wait found the controller gone, once; the operation it belonged to has
     // ended as after СТОП.
-    std::optional<std::string> takeLostLine() { return std::exchange(lostLine_, std::nullopt); }
-    // While the program is idle: reads what the controller has sent (at most every 100 ms), so a
-    // restart or a halt is seen within a moment, not only at the next line. False when the
-    // port's device was found gone.
+    std::optional<LostLine> takeLostLine() { return std::exchange(lost_, std::nullopt); }
+    // While the program is idle: reads what the controller has sent, so a restart or a halt is
+    // seen as it comes, not only at the next line. False when the port's device was found gone.
     bool lookAtRest();
+    // How long the loop may sleep at rest: less than `longestMs` while a write that СТОП left
+    // going out may yet get stuck.
+    int restWaitMs(int longestMs);
 
   private:
     // Holds the next line of a cycle back until the machine has no more than the look-ahead
     // left to carry out; СТОП and ПАУЗА act meanwhile as in the wait for "ok", and what the
     // controller sends is read. What keeps the line from going out, if anything.
     std::optional<LineResult> awaitMachine(std::string_view line);
-    // Waits for the line's "ok"; СТОП, or a fault of the controller, ends the wait.
-    void awaitAcknowledgement(std::string_view line);
+    // Waits for the line's "ok"; СТОП, or a fault of the controller, ends the wait. Lost when
+    // the line did not go out whole.
+    LineResult awaitAcknowledgement(std::string_view line);
+    // A write still going out (СТОП ended the wait of its line) ends before the next begins, or
+    // is given up when it is stuck. What keeps `line` from going out, if anything.
+    std::optional<LineResult> awaitWriteEnd(std::string_view line);
+    // The write has gone on longer than a line can take: the device takes no more.
+    bool writeStuck();
+    // Ends the wait of `line` as СТОП would: the device is stuck, and nothing more is written.
+    void giveUpWrite(std::string_view line);
     // Reads everything waiting; false when the device was found gone.
     bool readWaiting();
     // Everything read from the controller is looked at for its faults and its reports.
@@ -72,13 +90,15 @@ class CommandExchange final : public LineSender {
     bool faulted() const { return state_.watch.restarted() || state_.watch.halt().has_value(); }
     // A line that a halt holds back: the operator is told once for the operation.
     LineResult heldByHalt();
-    // How long the next event wait of an unanswered line may take: none at first, so a quick
-    // answer is seen at once; then short sleeps, so a slow controller costs little.
-    int nextWaitMs(std::int64_t waitedMs) const;
+    // How long the next event wait of an unanswered line may sleep: the controller's bytes wake
+    // it, so only until the status has more to say or the write is to be given up.
+    int nextWaitMs(const WaitStatus& status);
     // The system reports the device of the controller's port removed.
     bool removesConnectedPort(const Event& event) const;
     // Ends the wait of `line` as СТОП would: the port has lost its device.
     void lose(std::string_view line);
+    // The same once `line` went out whole; what became of it.
+    LineResult lost(std::string_view line);
 
     EventSource& events_;
     SerialPort& port_;
@@ -87,9 +107,10 @@ class CommandExchange final : public LineSender {
     RunControl& run_;
     LinkState& state_;
     ConnectionView& view_;
-    std::int64_t lookedAtRestMs_ = 0;
+    std::int64_t writeStartedMs_ = 0;
+    std::string writtenLine_;  // the last line written
     std::function<void(const std::string&)> observer_;
-    std::optional<std::string> lostLine_;
+    std::optional<LostLine> lost_;
 };
 
 }  // namespace tarvel

@@ -34,23 +34,34 @@ void SerialLink::closeAndShowNotConnected() {
     view_.showNotConnected();
 }
 
-void SerialLink::connectionLost(std::optional<std::string_view> line) {
+void SerialLink::connectionLost(std::optional<std::string_view> line, bool stuck) {
     const std::string reason = port_.failure();
+    const int lineErrors = port_.lineErrors();
+    const std::string port = "COM" + FormatInteger(state_.connectedPort);
     close();
-    std::string what;
-    if (line) {
-        what = "Строка «" + std::string(line->substr(0, line->find_last_not_of("\r\n") + 1)) +
-               "» могла не выполниться, как и движения, принятые контроллером до неё.";
+    const std::string shown =
+        line ? "«" + std::string(line->substr(0, line->find_last_not_of("\r\n") + 1)) + "»" : "";
+    std::string message;
+    if (stuck) {
+        message = "Устройство порта " + port +
+                  " перестало принимать данные (завис адаптер USB или контроллер): строка " +
+                  shown +
+                  " ушла не вся, больше ничего не отправлено, порт закрыт. Движения, принятые "
+                  "контроллером до неё, могли не выполниться. Проверьте положение станка, "
+                  "отключите и снова подключите кабель контроллера и нажмите «Обновить».";
     } else {
-        what =
-            "Программа в это время ничего не отправляла, но движения, уже принятые "
-            "контроллером, могли не выполниться.";
+        message = "Связь с контроллером станка потеряна: кабель отключён или контроллер выключен. ";
+        message += line ? "Строка " + shown +
+                              " могла не выполниться, как и движения, принятые контроллером до неё."
+                        : "Программа в это время ничего не отправляла, но движения, уже принятые "
+                          "контроллером, могли не выполниться.";
+        message += " Проверьте положение станка, подключите контроллер и нажмите «Обновить».";
     }
-    // The system's own words last, for whoever looks into why.
-    view_.showDeviceGone(
-        "Связь с контроллером станка потеряна: кабель отключён или контроллер выключен. " + what +
-        " Проверьте положение станка, подключите контроллер и нажмите «Обновить»." +
-        (reason.empty() ? "" : " (Windows: " + reason + ")"));
+    // A noisy line, and the system's own words, last: for whoever looks into why.
+    if (lineErrors > 0)
+        message += " Ошибок линии с подключения: " + FormatInteger(lineErrors) + ".";
+    if (!reason.empty()) message += " Система сообщает: «" + reason + "».";
+    view_.showDeviceGone(stuck ? port + " не принимает данные" : "Не подключен", message);
 }
 
 void SerialLink::controllerRestarted() {
@@ -66,7 +77,7 @@ void SerialLink::controllerRestarted() {
 
 bool SerialLink::portRemoved(int comNumber) {
     if (!port_.isOpen() || comNumber != state_.connectedPort) return false;
-    connectionLost(std::nullopt);
+    connectionLost(std::nullopt, false);
     return true;
 }
 

@@ -27,10 +27,11 @@ class SerialLink final : public Connection {
     void setStartPosition() override;
     // Closes the port, if one is open (at the end of the program).
     void close();
-    // The controller went away during `line`, or while nothing was being sent (a cable pulled):
-    // closes the port, shows "Не подключен", disables the machine controls and tells the
+    // The controller went away during `line`, or while nothing was being sent (a cable pulled),
+    // or its device stopped taking the bytes of `line` (stuck): closes the port, shows "Не
+    // подключен" (or that the device is stuck), disables the machine controls and tells the
     // operator what may not have been carried out. "Обновить" finds the controller again.
-    void connectionLost(std::optional<std::string_view> line);
+    void connectionLost(std::optional<std::string_view> line, bool stuck);
     // The controller sent its start-up text again: it has restarted (its reset button, a dip of
     // its power) and forgotten its position and its queue. As after a new connection, the
     // position is declared zero on both sides; the winding controls wait for the start position.

@@ -22,7 +22,7 @@ int KeyJogPacer::waitMs(int longest) {
 bool KeyJogPacer::afterWait(const Event& event) {
     if (!kept_) return false;
     if (event.kind == EventKind::KeyDown && keyJog(event.key)) return false;
-    if (event.kind != EventKind::None && event.kind != EventKind::Timer) {
+    if (event.isOperators()) {
         kept_ = nullptr;
         return false;
     }

@@ -142,6 +142,9 @@ bool MemorySerialPort::open(std::string_view name) {
     device_->pending.clear();
     device_->arrivals.clear();
     device_->vanishAtMs = -1;
+    device_->lineErrors = 0;
+    goneSettled_ = false;
+    ++arrived_;
     for (const auto& [delayMs, bytes] : device_->startUpTail)
         device_->arrive(bytes, delayMs);
     return true;
@@ -171,18 +174,57 @@ bool MemorySerialPort::lost() {
     return d->gone;
 }
 
+bool MemorySerialPort::takeArrivals(MemoryDevice& d) {
+    bool came = !d.pending.empty();
+    d.received += d.pending;
+    d.pending.clear();
+    while (!d.arrivals.empty() && d.arrivals.front().atMs <= d.now()) {
+        d.received += d.arrivals.front().bytes;
+        d.arrivals.pop_front();
+        came = true;
+    }
+    if (came) ++arrived_;
+    return came;
+}
+
 int MemorySerialPort::bytesWaiting() {
     if (!open_) return 0;
     ++queries;
     if (lost()) return 0;
     MemoryDevice* d = device();
-    d->received += d->pending;
-    d->pending.clear();
-    while (!d->arrivals.empty() && d->arrivals.front().atMs <= d->now()) {
-        d->received += d->arrivals.front().bytes;
-        d->arrivals.pop_front();
-    }
+    takeArrivals(*d);
     return static_cast<int>(d->received.size());
+}
+
+bool MemorySerialPort::settle() {
+    if (!open_) return false;
+    if (lost()) return !std::exchange(goneSettled_, true);
+    takeArrivals(*device());
+    return std::exchange(settledAt_, arrived_) != arrived_;
+}
+
+int MemorySerialPort::quietForMs() {
+    if (!open_) return -1;
+    const MemoryDevice* d = device();
+    if (!d || gone_) return gone_ && goneSettled_ ? -1 : 0;
+    if (!d->pending.empty()) return 0;
+    std::int64_t due = -1;
+    if (!d->arrivals.empty()) due = d->arrivals.front().atMs;
+    if (d->vanishAtMs >= 0 && (due < 0 || d->vanishAtMs < due)) due = d->vanishAtMs;
+    if (due < 0) return -1;
+    return static_cast<int>(std::max<std::int64_t>(0, due - d->now()));
+}
+
+int MemorySerialPort::lineErrors() {
+    MemoryDevice* d = open_ ? device() : nullptr;
+    return d ? d->lineErrors : 0;
+}
+
+void MemorySerialPort::abandonWrite() {
+    if (!writing()) return;
+    hungWrite_ = false;
+    gone_ = true;
+    failure_ = kTimedOut;
 }
 
 int MemorySerialPort::read(char* buffer, int count) {
@@ -204,13 +246,13 @@ int MemorySerialPort::write(std::string_view text) {
     MemoryDevice* d = device();
     const std::string bytes = toLineBytes(text, codePage);
     ++activity;
+    if (writing()) return 0;  // one write at a time, as on Windows
     if (d->takesOnly && *d->takesOnly < bytes.size()) {
-        // The write went on until nothing more was taken: the device hangs.
+        // The device hangs with the rest of the line: the write goes on.
         const std::size_t taken = *std::exchange(d->takesOnly, std::nullopt);
         if (d->keepWritten) d->written.push_back(bytes.substr(0, taken));
-        gone_ = true;
-        failure_ = kTimedOut;
-        return static_cast<int>(taken);
+        hungWrite_ = true;
+        return static_cast<int>(bytes.size());
     }
     if (d->keepWritten) d->written.push_back(bytes);
     if (d->onWrite) d->onWrite(*d, bytes);

@@ -33,9 +33,11 @@ struct MemoryDevice {
     // Unplugged: every call on its port fails as on a device that is no longer there; it cannot
     // be opened either.
     bool gone = false;
-    // Takes this many bytes of the next write and then nothing more within the write's time-out,
-    // as a device that hangs in the middle of a line: the port then finds it gone.
+    // Takes this many bytes of the next write and then nothing more, as a device that hangs in
+    // the middle of a line: the write goes on until the program gives it up.
     std::optional<std::size_t> takesOnly;
+    // Errors on the line (framing, overrun) the driver has flagged since the port was opened.
+    int lineErrors = 0;
 
     // Bytes that become readable `delayMs` after now, after those queued before them.
     void arrive(std::string_view bytes, int delayMs = 0) {
@@ -105,10 +107,16 @@ class MemorySerialPort : public SerialPort {
     int bytesWaiting() override;
     int read(char* buffer, int count) override;
     int write(std::string_view text) override;
+    bool writing() override { return hungWrite_ && open_ && !lost(); }
+    void abandonWrite() override;
     void close() override {
         open_.reset();
         gone_ = false;
+        hungWrite_ = false;
     }
+    int lineErrors() override;
+    bool settle() override;
+    int quietForMs() override;
     // What Windows says of an unplugged device, and of a write that timed out.
     static constexpr const char* kNotConnected = "Устройство не подключено (код 1167)";
     static constexpr const char* kTimedOut = "Время ожидания операции истекло (код 1460)";
@@ -138,11 +146,16 @@ class MemorySerialPort : public SerialPort {
   private:
     // True (and the call failed) when the device is gone.
     bool lost();
+    // What the device has sent by now becomes readable; true when anything did.
+    bool takeArrivals(MemoryDevice& d);
 
     std::optional<std::string> open_;  // the name of the open port
     MemoryDevice* device_ = nullptr;   // its device, as found when `devices` last lost one
     std::uint64_t erasedSeen_ = 0;
     bool gone_ = false;
+    bool hungWrite_ = false;
+    bool goneSettled_ = false;                   // the wait has been told that the device is gone
+    std::uint64_t arrived_ = 0, settledAt_ = 0;  // takes of arrivals, and as last settled
     std::string failure_;
 };
 

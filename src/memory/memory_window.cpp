@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <stdexcept>
+#include <utility>
 
 namespace tarvel::memory {
 namespace {
@@ -80,6 +81,7 @@ void MemoryWindow::startTimer(int id, int periodMs) {
 
 void MemoryWindow::setText(ControlId id, std::string_view text) {
     controls[id].text = text;
+    if (keepLogs) textLog.push_back({clock ? clock->now : 0, id, controls[id].text});
 }
 
 void MemoryWindow::setState(ControlId id, int state) {
@@ -108,6 +110,30 @@ std::optional<Event> MemoryWindow::dueTick(int timeoutMs) {
     return Event::timerTick(id);
 }
 
+Event MemoryWindow::takeTimed() {
+    clock->now = std::max(clock->now, timed_.front().first);
+    const Event event = timed_.front().second;
+    timed_.pop_front();
+    idleWaits_ = 0;
+    return event;
+}
+
+std::optional<Event> MemoryWindow::portBefore(std::int64_t deadlineMs) {
+    if (!port_) return std::nullopt;
+    if (port_->settle()) return Event::portReady();
+    if (!clock) return std::nullopt;
+    // A key due earlier comes first.
+    const std::int64_t until =
+        timed_.empty() ? deadlineMs : std::min(deadlineMs, timed_.front().first - 1);
+    for (int quiet = port_->quietForMs(); quiet >= 0 && clock->now + quiet <= until;
+         quiet = port_->quietForMs()) {
+        clock->now += quiet;
+        if (port_->settle()) return Event::portReady();
+        if (quiet == 0) break;  // due, and still nothing: no more to wait for
+    }
+    return std::nullopt;
+}
+
 Event MemoryWindow::waitForEvent(int timeoutMs) {
     ++waits;
     if (keepLogs) waitTimeouts.push_back(timeoutMs);
@@ -116,26 +142,49 @@ Event MemoryWindow::waitForEvent(int timeoutMs) {
         script_.pop_front();
         action();
     }
-    if (pending_.empty() && !timed_.empty() && clock &&
-        timed_.front().first <= clock->now + timeoutMs) {
-        clock->now = std::max(clock->now, timed_.front().first);
-        const int key = timed_.front().second;
-        timed_.pop_front();
-        idleWaits_ = 0;
-        return Event::keyDown(key);
+    const std::int64_t deadline = clock ? clock->now + timeoutMs : 0;
+    const auto lastOut = [&] {
+        if (clock) clock->now = std::max(clock->now, deadline);
+    };
+    if (pending_.empty() && !timed_.empty() && clock && timed_.front().first <= clock->now)
+        return takeTimed();
+    if (pending_.empty() && (std::exchange(portSignalled_, false) || (port_ && port_->settle()))) {
+        // The operator acts on what the program has done so far also while the port keeps
+        // every wait busy; the port's sign then waits for the next.
+        if (script_.empty() && idleEvent && !closeWhenIdle) {
+            const Event e = idleEvent();
+            portSignalled_ = e.kind != EventKind::None;
+            if (portSignalled_) return e;
+        }
+        return Event::portReady();
     }
+    if (pending_.empty())
+        if (const std::optional<Event> port = portBefore(deadline)) return *port;
+    if (pending_.empty() && !timed_.empty() && clock && timed_.front().first <= deadline)
+        return takeTimed();
     if (!pending_.empty()) {
         idleWaits_ = 0;
         const Event e = pending_.front();
         pending_.pop_front();
-        if (e.kind == EventKind::None && clock) clock->now += timeoutMs;
+        if (e.kind != EventKind::None) return e;
+        // Nothing from the operator during this wait: it lasts its time-out, unless the port
+        // wakes it first.
+        if (const std::optional<Event> port = portBefore(deadline)) return *port;
+        lastOut();
         return e;
     }
     if (closeWhenIdle) return Event::close();
     // The timer's tick comes when the clock reaches it, as on Windows.
-    if (const std::optional<Event> tick = dueTick(timeoutMs)) return *tick;
+    if (const std::optional<Event> tick =
+            dueTick(static_cast<int>(deadline - (clock ? clock->now : 0))))
+        return *tick;
     // A poll without sleeping takes a tenth of a millisecond here.
-    if (clock) clock->now += timeoutMs > 0 ? timeoutMs : (++zeroWaits_ % 10 == 0 ? 1 : 0);
+    if (clock) {
+        if (timeoutMs > 0)
+            lastOut();
+        else
+            clock->now += ++zeroWaits_ % 10 == 0 ? 1 : 0;
+    }
     if (idleEvent) {
         const Event e = idleEvent();
         if (e.kind != EventKind::None) return e;

@@ -13,6 +13,7 @@
 
 #include "memory/memory_clock.h"
 #include "platform/keys.h"
+#include "platform/serial.h"
 #include "platform/window.h"
 #include "ui/control_table.h"
 
@@ -68,7 +69,9 @@ class MemoryWindow : public Window {
     void showMessage(std::string_view text) override { messages.emplace_back(text); }
     // Takes the next of `answers`; none left: the default, as Enter gives it.
     Answer ask(std::string_view question, Choices choices, Answer byDefault) override;
+    // A watched port's bytes end a wait when the clock reaches them, as an event of their own.
     Event waitForEvent(int timeoutMs) override;
+    void watch(SerialPort& port) override { port_ = &port; }
 
     // Operator actions, queued as script steps. They give the events Windows gives: a click on
     // an enabled control moves the focus to it (the field that had it tells it lost it, a field
@@ -97,7 +100,13 @@ class MemoryWindow : public Window {
     void removePort(int comNumber);
     // A key-down at a moment of the clock, for the first wait that reaches it; later than the
     // scripted steps, in the order given.
-    void keyAt(std::int64_t atMs, int virtualKey) { timed_.push_back({atMs, virtualKey}); }
+    void keyAt(std::int64_t atMs, int virtualKey) {
+        timed_.push_back({atMs, Event::keyDown(virtualKey)});
+    }
+    // The same for a click on a button, which takes no focus from a wait (СТОП, ПАУЗА).
+    void clickAt(std::int64_t atMs, ControlId id) {
+        timed_.push_back({atMs, Event::controlEvent(id, ControlEventKind::Clicked)});
+    }
     void step(std::function<void()> action) { script_.push_back(std::move(action)); }
     // When the script has run out: a close event (so App::run ends) instead of none.
     bool closeWhenIdle = true;
@@ -118,7 +127,8 @@ class MemoryWindow : public Window {
     // A count that moves whenever the program's port carries a byte, when set.
     const std::uint64_t* activity = nullptr;
     std::vector<std::string> faults;
-    // Whether every wait's time-out and every state set are kept (waitTimeouts, stateLog); a
+    // Whether every wait's time-out, every state and status set are kept (waitTimeouts, stateLog,
+    // textLog); a
     // long run of a plan does without.
     bool keepLogs = true;
 
@@ -137,6 +147,20 @@ class MemoryWindow : public Window {
     };
     std::vector<Question> questions;
     std::vector<std::pair<ControlId, int>> stateLog;  // every state the program set on a bar
+    struct Shown {
+        std::int64_t atMs;
+        ControlId id;
+        std::string text;
+        friend bool operator==(const Shown&, const Shown&) = default;
+    };
+    std::vector<Shown> textLog;  // every text the program set, and when
+    // The texts of one control in textLog.
+    std::vector<Shown> textsOf(ControlId id) const {
+        std::vector<Shown> of;
+        for (const Shown& shown : textLog)
+            if (shown.id == id) of.push_back(shown);
+        return of;
+    }
     int waits = 0;
     std::vector<int> waitTimeouts;
 
@@ -148,9 +172,16 @@ class MemoryWindow : public Window {
 
     std::deque<std::function<void()>> script_;
     std::deque<Event> pending_;
-    std::deque<std::pair<std::int64_t, int>> timed_;
+    std::deque<std::pair<std::int64_t, Event>> timed_;
     // The next tick of the timer, by the clock.
     std::optional<Event> dueTick(int timeoutMs);
+    // The watched port's sign, when it has something now or by `deadlineMs` (the clock moved
+    // to it); the clock may have moved meanwhile to what was due and brought nothing.
+    std::optional<Event> portBefore(std::int64_t deadlineMs);
+    // The first of the timed events, the clock moved to it.
+    Event takeTimed();
+    SerialPort* port_ = nullptr;
+    bool portSignalled_ = false;  // the port's sign, held back by an event of the operator
 
     ControlId focused_;
     int idleWaits_ = 0;

@@ -9,6 +9,8 @@
 
 namespace tarvel {
 
+class SerialPort;
+
 // A control of the main window, by the number the window gives it. A name, not a quantity: ids
 // do not add up, and a run of controls is named by its first and last (ui/control_ids.h).
 class ControlId {
@@ -31,7 +33,8 @@ struct Rgb {
 
 // PortRemoved: the system reports the device of a COM port gone (a USB adapter pulled, the
 // controller switched off); some drivers say nothing else, and the port's handle stays "open".
-enum class EventKind { None, KeyDown, Control, Timer, Close, PortRemoved };
+// Port: the watched port has something to look at (bytes came, or it failed).
+enum class EventKind { None, KeyDown, Control, Timer, Close, PortRemoved, Port };
 
 enum class ControlEventKind { Clicked, FocusGained, FocusLost, TextChanged, Other };
 
@@ -52,6 +55,11 @@ struct Event {
     static Event close() { return {EventKind::Close, 0, {}, {}, 0, 0}; }
     static Event portRemoved(int comNumber) {
         return {EventKind::PortRemoved, 0, {}, {}, 0, comNumber};
+    }
+    static Event portReady() { return {EventKind::Port, 0, {}, {}, 0, 0}; }
+    // Ticks and the port's signs carry no action of the operator.
+    bool isOperators() const {
+        return kind != EventKind::None && kind != EventKind::Timer && kind != EventKind::Port;
     }
     bool isControl(ControlId id, ControlEventKind s) const {
         return kind == EventKind::Control && control == id && sub == s;
@@ -96,8 +104,11 @@ class Window {
     virtual Answer ask(std::string_view question, Choices choices, Answer byDefault) = 0;
 
     // Lets the platform deliver its messages (repainting, typing, focus moves) and returns the
-    // next event, or none when `timeoutMs` passes first.
+    // next event, or none when `timeoutMs` passes first. A watched port's bytes end the wait at
+    // once, as an event of their own.
     virtual Event waitForEvent(int timeoutMs) = 0;
+    // The port whose bytes the waits watch from now on.
+    virtual void watch(SerialPort& port) = 0;
 };
 
 // Delays and a millisecond clock.

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 namespace tarvel::practice {
 
@@ -51,6 +52,20 @@ int PracticePort::write(std::string_view text) {
     }
     if (listener_) listener_();
     return static_cast<int>(text.size());
+}
+
+bool PracticePort::settle() {
+    if (!open_) return false;
+    catchUp();
+    return std::exchange(settledAt_, sent_) != sent_;
+}
+
+int PracticePort::quietForMs() {
+    if (!open_) return -1;
+    const long long due = controller_.nextDueUs();
+    if (due == controller::QueuedController::kNever) return -1;
+    // Rounded up: a wake a moment early would find nothing and sleep again for nothing.
+    return static_cast<int>(std::clamp<long long>((due - nowUs() + 999) / 1000, 0, 1 << 30));
 }
 
 controller::MachineState PracticePort::machine() {

@@ -5,6 +5,7 @@
 // it, as opening a real board's port does.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <string>
 
@@ -26,10 +27,17 @@ class PracticePort final : public SerialPort, private controller::ControllerHost
     int bytesWaiting() override;
     int read(char* buffer, int count) override;
     int write(std::string_view text) override;
+    // The controller takes every byte at once.
+    bool writing() override { return false; }
+    void abandonWrite() override {}
     void close() override;
     // The controller inside takes every byte and never goes away.
     bool deviceGone() const override { return false; }
     std::string failure() const override { return {}; }
+    int lineErrors() override { return 0; }
+    bool settle() override;
+    // Until the controller next has something to do: its answers come by the program's clock.
+    int quietForMs() override;
     std::string decode(std::string_view bytes) const override { return std::string(bytes); }
 
     // The machine now.
@@ -38,7 +46,10 @@ class PracticePort final : public SerialPort, private controller::ControllerHost
     void onChange(std::function<void()> listener) { listener_ = std::move(listener); }
 
   private:
-    void send(std::string_view bytes) override { received_ += bytes; }
+    void send(std::string_view bytes) override {
+        received_ += bytes;
+        ++sent_;
+    }
     void log(long long, std::string_view) override {}
     long long nowUs() { return clock_.nowMs() * 1000; }
     // The controller carried forward to now.
@@ -47,8 +58,9 @@ class PracticePort final : public SerialPort, private controller::ControllerHost
     Clock& clock_;
     controller::QueuedController controller_;
     bool open_ = false;
-    std::string received_;  // sent by the controller, not yet read
-    std::string partial_;   // written, not yet a whole line
+    std::string received_;                    // sent by the controller, not yet read
+    std::string partial_;                     // written, not yet a whole line
+    std::uint64_t sent_ = 0, settledAt_ = 0;  // sends of the controller, and as last settled
     std::function<void()> listener_;
 };
 

@@ -14,7 +14,11 @@ class EventSource {
         const Event event = window_.waitForEvent(timeoutMs);
         // The timer's ticks carry no action: one that a handler's wait takes after a key-down
         // must not push the key-down out (Windows sends them whatever the program is doing).
-        if (event.kind != EventKind::Timer) last_ = event;
+        // The port's bytes end a wait as its time-out would: with nothing of the operator's.
+        if (event.kind == EventKind::Port)
+            last_ = Event::none();
+        else if (event.kind != EventKind::Timer)
+            last_ = event;
         return event;
     }
     const Event& last() const { return last_; }

@@ -62,6 +62,7 @@ using UniquePen = Unique<HPEN, GdiObjectDeleter>;
 using UniqueBitmap = Unique<HBITMAP, GdiObjectDeleter>;
 using UniqueWindow = Unique<HWND, WindowDeleter>;
 using UniqueFile = Unique<HANDLE, HandleCloser, InvalidIsEmpty>;
+using UniqueEvent = Unique<HANDLE, HandleCloser>;
 
 // A window class of ours, registered while this lives. The name must outlive it.
 class RegisteredClass {

@@ -43,13 +43,15 @@ DCB controllerLineSettings(const DCB& found) {
 
 COMMTIMEOUTS controllerTimeouts() {
     COMMTIMEOUTS timeouts{};
-    // A read returns at once with what has arrived, never more than that: a read of more than
-    // is waiting must not hold the window for ever (the program asks only for what waits).
-    timeouts.ReadIntervalTimeout = MAXDWORD;
+    // No read time-outs: a read ends when the bytes it asks for have come. The port keeps one
+    // read of one byte pending, which so ends as the first byte comes, and reads only what the
+    // driver holds behind it (which ends at once).
+    timeouts.ReadIntervalTimeout = 0;
     timeouts.ReadTotalTimeoutMultiplier = 0;
     timeouts.ReadTotalTimeoutConstant = 0;
-    timeouts.WriteTotalTimeoutMultiplier = 100;
-    timeouts.WriteTotalTimeoutConstant = 10;
+    // A 95-byte line takes 8 ms at 115200 baud: a write not done in half a second will not be.
+    timeouts.WriteTotalTimeoutMultiplier = 0;
+    timeouts.WriteTotalTimeoutConstant = kWriteTimeoutMs;
     return timeouts;
 }
 

@@ -13,7 +13,9 @@ namespace tarvel::win32 {
 // driver's buffer limits for a handshake nobody uses are kept.
 DCB controllerLineSettings(const DCB& found);
 
-// Reads return at once with what has arrived; writes give up after 10 ms plus 100 ms a byte.
+// A read ends when the bytes it asks for have come; a write gives up after kWriteTimeoutMs, as a
+// device that takes nothing more is stuck.
+constexpr DWORD kWriteTimeoutMs = 500;
 COMMTIMEOUTS controllerTimeouts();
 
 }  // namespace tarvel::win32

@@ -1,20 +1,44 @@
 #include "win32/win32_serial.h"
 
+#include <algorithm>
+#include <bit>
 #include <string>
 
 #include "win32/port_settings.h"
 #include "win32/text.h"
 
 namespace tarvel::win32 {
+namespace {
+
+// How long closing the port waits for a cancelled operation to end before it lets it be.
+constexpr DWORD kCancelWaitMs = 200;
+constexpr DWORD kLineErrorFlags = CE_FRAME | CE_OVERRUN | CE_RXPARITY | CE_RXOVER;
+
+HANDLE manualResetEvent() {
+    return CreateEventW(nullptr, TRUE, FALSE, nullptr);
+}
+
+}  // namespace
+
+Win32SerialPort::Win32SerialPort()
+    : readDone_(manualResetEvent()),
+      queuedDone_(manualResetEvent()),
+      writeDone_(manualResetEvent()) {}
 
 // Any call that fails on an open port means its device is gone: USB serial drivers each report
 // a pulled cable with another error (FTDI ERROR_OPERATION_ABORTED, CH340 ERROR_ACCESS_DENIED,
 // PL2303 ERROR_BAD_COMMAND, Bluetooth ERROR_DEVICE_REMOVED, Wine ERROR_NOT_READY), and with no
 // abort on error, line errors (framing, overrun) come only as flags of ClearCommError.
+void Win32SerialPort::noteFailure(DWORD error) {
+    if (gone_) return;
+    gone_ = true;
+    signalled_ = true;
+    failure_ = systemMessage(error);
+}
+
 template <typename T>
 T Win32SerialPort::failed(T result, DWORD error) {
-    gone_ = true;
-    failure_ = systemMessage(error);
+    noteFailure(error);
     return result;
 }
 
@@ -27,7 +51,7 @@ bool Win32SerialPort::open(std::string_view name) {
     close();
     const std::wstring path = L"\\\\.\\" + widen(name);
     UniqueFile port(CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                                OPEN_EXISTING, 0, nullptr));
+                                OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr));
     if (!port) return refused();
     HANDLE h = port.get();
     // Only a hint: drivers may keep their own sizes, and nothing here depends on them (every
@@ -39,58 +63,184 @@ bool Win32SerialPort::open(std::string_view name) {
     if (!GetCommState(h, &found)) return refused();
     DCB settings = controllerLineSettings(found);
     if (!SetCommState(h, &settings)) return refused();
-    // Without its time-outs a read could hold the window for ever.
     COMMTIMEOUTS timeouts = controllerTimeouts();
     if (!SetCommTimeouts(h, &timeouts)) return refused();
     handle_ = std::move(port);
+    // What an earlier program left on the line is not ours to count.
+    DWORD stale = 0;
+    ClearCommError(handle_.get(), &stale, nullptr);
+    lineErrors_ = 0;
     return true;
 }
 
-int Win32SerialPort::bytesWaiting() {
-    if (!isOpen()) return 0;
+// The pending read asks for one byte: it ends as the first byte comes, on Windows and under Wine
+// alike (a read that ends at once with what has come is a matter of time-outs that the two read
+// differently). What came behind it is then taken as the driver counts it.
+bool Win32SerialPort::startRead() {
+    bool came = false;
+    while (isOpen() && !gone_ && !reading_) {
+        readOp_ = OVERLAPPED{};
+        readOp_.hEvent = readDone_.get();
+        DWORD got = 0;
+        if (!ReadFile(handle_.get(), &firstByte_, 1, nullptr, &readOp_)) {
+            if (GetLastError() != ERROR_IO_PENDING) return failed(true);
+            reading_ = true;
+            return came;
+        }
+        // Done at once: a byte was waiting.
+        if (!GetOverlappedResult(handle_.get(), &readOp_, &got, FALSE)) return failed(true);
+        if (got == 0) return came;
+        received_ += firstByte_;
+        came = true;
+        takeQueued();
+    }
+    return came;
+}
+
+void Win32SerialPort::takeQueued() {
     DWORD errors = 0;
     COMSTAT status{};
-    if (!ClearCommError(handle_.get(), &errors, &status)) return failed(0);
-    return static_cast<int>(status.cbInQue);
+    if (!ClearCommError(handle_.get(), &errors, &status)) return noteFailure(GetLastError());
+    lineErrors_ += std::popcount(static_cast<unsigned>(errors & kLineErrorFlags));
+    const DWORD queued = std::min<DWORD>(status.cbInQue, sizeof readBuffer_);
+    if (queued == 0) return;
+    OVERLAPPED op{};
+    op.hEvent = queuedDone_.get();
+    DWORD got = 0;
+    // The bytes are in the driver's queue already: the read ends at once.
+    if (!ReadFile(handle_.get(), readBuffer_, queued, nullptr, &op)) {
+        if (GetLastError() != ERROR_IO_PENDING) return noteFailure(GetLastError());
+        if (WaitForSingleObject(op.hEvent, kCancelWaitMs) != WAIT_OBJECT_0) {
+            CancelIoEx(handle_.get(), &op);
+            WaitForSingleObject(op.hEvent, kCancelWaitMs);
+        }
+    }
+    if (!GetOverlappedResult(handle_.get(), &op, &got, FALSE)) return noteFailure(GetLastError());
+    received_.append(readBuffer_, got);
+}
+
+bool Win32SerialPort::takeRead() {
+    if (!isOpen() || !reading_) return false;
+    DWORD got = 0;
+    if (GetOverlappedResult(handle_.get(), &readOp_, &got, FALSE)) {
+        reading_ = false;
+        if (got == 0) return false;
+        received_ += firstByte_;
+        takeQueued();
+        return true;
+    }
+    if (GetLastError() == ERROR_IO_INCOMPLETE) return false;
+    reading_ = false;
+    return failed(true);
+}
+
+// Takes what has come without starting a read: the next line goes out before the read that
+// waits for its answer is started (under Wine each overlapped call costs some 0.1 ms).
+bool Win32SerialPort::takeArrived() {
+    if (!isOpen() || gone_) return false;
+    if (takeRead()) return true;
+    if (reading_) return false;
+    const std::size_t before = received_.size();
+    takeQueued();
+    return received_.size() > before;
+}
+
+// Called as the wait is about to sleep: a read is left pending to wake it.
+bool Win32SerialPort::settle() {
+    bool came = takeRead();
+    if (writing_ && !writing()) came = true;  // the write has ended, or failed
+    if (!reading_ && startRead()) came = true;
+    return std::exchange(signalled_, false) || came;
+}
+
+int Win32SerialPort::bytesWaiting() {
+    takeArrived();
+    return gone_ ? 0 : static_cast<int>(received_.size());
 }
 
 int Win32SerialPort::read(char* buffer, int count) {
     if (!isOpen() || count <= 0) return 0;
-    DWORD got = 0;
-    if (!ReadFile(handle_.get(), buffer, static_cast<DWORD>(count), &got, nullptr))
-        return failed(0);
-    return static_cast<int>(got);
+    takeArrived();
+    if (gone_) return 0;
+    const std::size_t n = std::min(received_.size(), static_cast<std::size_t>(count));
+    std::copy_n(received_.data(), n, buffer);
+    received_.erase(0, n);
+    return static_cast<int>(n);
 }
 
 int Win32SerialPort::write(std::string_view text) {
-    if (!isOpen()) return 0;
+    // One write at a time: the bytes of the one going out must stay where they are.
+    if (!isOpen() || gone_ || writing()) return 0;
     const std::wstring wide = widen(text);
-    std::string bytes;
+    sending_.clear();
     if (!wide.empty()) {
         const int size = static_cast<int>(wide.size());
         const int length =
             WideCharToMultiByte(CP_ACP, 0, wide.data(), size, nullptr, 0, nullptr, nullptr);
-        bytes.resize(static_cast<std::size_t>(length));
-        WideCharToMultiByte(CP_ACP, 0, wide.data(), size, bytes.data(), length, nullptr, nullptr);
+        sending_.resize(static_cast<std::size_t>(length));
+        WideCharToMultiByte(CP_ACP, 0, wide.data(), size, sending_.data(), length, nullptr,
+                            nullptr);
     }
-    // A write that times out returns with what went out so far: the rest goes on, for a part of
-    // a line left in the controller would be joined to the next line. Nothing at all within
-    // the time-out means the device takes nothing any more.
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        DWORD written = 0;
-        if (!WriteFile(handle_.get(), bytes.data() + done, static_cast<DWORD>(bytes.size() - done),
-                       &written, nullptr))
-            return failed(static_cast<int>(done + written));
-        if (written == 0) return failed(static_cast<int>(done), ERROR_TIMEOUT);
-        done += written;
+    if (sending_.empty()) return 0;
+    writeOp_ = OVERLAPPED{};
+    writeOp_.hEvent = writeDone_.get();
+    if (!WriteFile(handle_.get(), sending_.data(), static_cast<DWORD>(sending_.size()), nullptr,
+                   &writeOp_)) {
+        if (GetLastError() != ERROR_IO_PENDING) return failed(0);
+        writing_ = true;
+        return static_cast<int>(sending_.size());
     }
-    return static_cast<int>(done);
+    writing_ = true;  // done already; writing() says how
+    writing();
+    return gone_ ? 0 : static_cast<int>(sending_.size());
+}
+
+bool Win32SerialPort::writing() {
+    if (!writing_) return false;
+    DWORD written = 0;
+    if (GetOverlappedResult(handle_.get(), &writeOp_, &written, FALSE)) {
+        writing_ = false;
+        // The driver's write time-out ended it with bytes left: the device takes no more.
+        if (written < sending_.size()) failed(0, ERROR_TIMEOUT);
+        return false;
+    }
+    if (GetLastError() == ERROR_IO_INCOMPLETE) return true;
+    writing_ = false;
+    failed(0);
+    return false;
+}
+
+void Win32SerialPort::abandonWrite() {
+    if (!writing()) return;
+    cancel(writeOp_, writing_);
+    failed(0, ERROR_TIMEOUT);
+}
+
+void Win32SerialPort::cancel(OVERLAPPED& operation, bool& pending) {
+    if (!pending) return;
+    CancelIoEx(handle_.get(), &operation);
+    WaitForSingleObject(operation.hEvent, kCancelWaitMs);
+    pending = false;
 }
 
 void Win32SerialPort::close() {
+    if (handle_) {
+        cancel(readOp_, reading_);
+        cancel(writeOp_, writing_);
+    }
     handle_.reset();
     gone_ = false;
+    signalled_ = false;
+    received_.clear();
+}
+
+int Win32SerialPort::lineErrors() {
+    if (isOpen() && !gone_) {
+        DWORD errors = 0;
+        if (ClearCommError(handle_.get(), &errors, nullptr))
+            lineErrors_ += std::popcount(static_cast<unsigned>(errors & kLineErrorFlags));
+    }
+    return lineErrors_;
 }
 
 std::string Win32SerialPort::decode(std::string_view bytes) const {

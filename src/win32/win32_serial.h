@@ -1,7 +1,11 @@
-// The serial port on Windows: the communications functions on "\\.\COMn".
+// The serial port on Windows: the communications functions on "\\.\COMn", opened for overlapped
+// I/O. While the window's wait sleeps a read is pending, so the bytes of the controller wake it
+// through its event (signals()); writes go out while the window goes on, and wake it as they end.
 #pragma once
 
 #include <windows.h>
+
+#include <string>
 
 #include "platform/serial.h"
 #include "win32/handles.h"
@@ -10,7 +14,8 @@ namespace tarvel::win32 {
 
 class Win32SerialPort final : public SerialPort {
   public:
-    Win32SerialPort() = default;
+    Win32SerialPort();
+    ~Win32SerialPort() override { close(); }
     Win32SerialPort(const Win32SerialPort&) = delete;
     Win32SerialPort& operator=(const Win32SerialPort&) = delete;
 
@@ -19,20 +24,63 @@ class Win32SerialPort final : public SerialPort {
     int bytesWaiting() override;
     int read(char* buffer, int count) override;
     int write(std::string_view text) override;
+    bool writing() override;
+    void abandonWrite() override;
     void close() override;
     bool deviceGone() const override { return gone_; }
     std::string failure() const override { return failure_; }
+    int lineErrors() override;
     std::string decode(std::string_view bytes) const override;
+    bool settle() override;
+    // Without a pending read (a driver that ends reads at once with nothing) nothing wakes the
+    // wait for the port's bytes: it looks again soon.
+    int quietForMs() override { return isOpen() && !gone_ && !reading_ ? kNoSignalLookMs : -1; }
+
+    // The events that end the wait: the pending read's, set when bytes come or the read fails,
+    // and the write's, set as it ends (the next line may go). The number put into `events`.
+    int signals(HANDLE (&events)[2]) const {
+        int n = 0;
+        if (reading_) events[n++] = readDone_.get();
+        if (writing_) events[n++] = writeDone_.get();
+        return n;
+    }
 
   private:
-    // Notes that a call on the open port failed: its device is gone. Returns `result`.
+    static constexpr int kNoSignalLookMs = 50;
+    // Takes the pending read if it has ended; true when bytes came or the port failed.
+    bool takeRead();
+    // Takes what has come, with or without a read pending; true when bytes came.
+    bool takeArrived();
+    // Starts reads until one stays pending (or the port fails); true when bytes came.
+    bool startRead();
+    // Takes the bytes in the driver's queue, and counts its line error flags (clearing them).
+    void takeQueued();
+    // Notes that a call on the open port failed: its device is gone.
+    void noteFailure(DWORD error);
+    // The same, returning `result`.
     template <typename T>
     T failed(T result, DWORD error = GetLastError());
     // Notes why the port could not be opened or set up; false.
     bool refused();
+    // Ends a pending operation before its buffer or handle goes: cancelled, and waited for a
+    // moment (its buffers live as long as the port, so a driver that never ends it harms none).
+    void cancel(OVERLAPPED& operation, bool& pending);
 
     UniqueFile handle_;
+    UniqueEvent readDone_;    // event of the pending read
+    UniqueEvent queuedDone_;  // event of the read of what came behind its byte
+    UniqueEvent writeDone_;   // event of the write going out
+    OVERLAPPED readOp_{};
+    OVERLAPPED writeOp_{};
+    bool reading_ = false;
+    bool writing_ = false;
+    char firstByte_ = 0;  // of the pending read
+    char readBuffer_[512]{};
+    std::string received_;  // read from the driver, not yet taken by the program
+    std::string sending_;   // the bytes of the write going out
     bool gone_ = false;
+    bool signalled_ = false;  // a failure not yet told to the wait
+    int lineErrors_ = 0;
     std::string failure_;
 };
 

@@ -232,7 +232,6 @@ void Win32Window::setState(ControlId id, int state) {
     switch (specOf(id).kind) {
         case ControlKind::ProgressBar:
             pendingProgress_[id.index()] = std::clamp(state, 0, 100);
-            paintProgress(false);
             break;
         case ControlKind::Trackbar:
             SendMessageW(control, TBM_SETPOS, TRUE, std::clamp(state, 1, 10));
@@ -334,36 +333,50 @@ Answer Win32Window::ask(std::string_view question, Choices choices, Answer byDef
     }
 }
 
-void Win32Window::paintProgress(bool all) {
+// One bar a time, at most every kProgressPaintMs: under Wine a bar takes about 2 ms to paint,
+// which a wait for an "ok" that has just been woken must not spend. The ms until the next bar is
+// due; -1 when none is waiting.
+int Win32Window::paintProgress() {
     const std::int64_t now = steadyMs();
-    if (!all && now - lastProgressPaint_ < kProgressPaintMs) return;
-    for (std::size_t i = 0; i < pendingProgress_.size(); ++i) {
-        if (!pendingProgress_[i]) continue;
-        SettingScope scope(settingControl_);
-        SendMessageW(controls_[i], PBM_SETPOS, static_cast<WPARAM>(*pendingProgress_[i]), 0);
-        pendingProgress_[i].reset();
-        lastProgressPaint_ = now;
-        if (!all) return;
-    }
+    const auto waiting = std::find_if(pendingProgress_.begin(), pendingProgress_.end(),
+                                      [](const std::optional<int>& p) { return p.has_value(); });
+    if (waiting == pendingProgress_.end()) return -1;
+    if (now - lastProgressPaint_ < kProgressPaintMs)
+        return static_cast<int>(lastProgressPaint_ + kProgressPaintMs - now);
+    const std::size_t i = static_cast<std::size_t>(waiting - pendingProgress_.begin());
+    SettingScope scope(settingControl_);
+    SendMessageW(controls_[i], PBM_SETPOS, static_cast<WPARAM>(**waiting), 0);
+    waiting->reset();
+    lastProgressPaint_ = now;
+    return static_cast<int>(kProgressPaintMs);
 }
 
 Event Win32Window::waitForEvent(int timeoutMs) {
     const std::int64_t start = steadyMs();
     for (;;) {
-        paintProgress(false);
         pumpMessages();
         if (!events_.empty()) {
             const Event event = events_.front();
             events_.pop_front();
             return event;
         }
+        if (port_ && port_->settle()) return Event::portReady();
         const std::int64_t elapsed = steadyMs() - start;
         if (elapsed >= timeoutMs) return Event::none();
-        // An idle wait (the main loop's) has time for every bar; a wait for an "ok" has not.
-        if (timeoutMs >= kIdleWaitMs) paintProgress(true);
-        MsgWaitForMultipleObjectsEx(0, nullptr, static_cast<DWORD>(timeoutMs - elapsed),
-                                    QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+        std::int64_t sleepMs = timeoutMs - elapsed;
+        // The bars are painted only when there is time to sleep.
+        for (const int due : {paintProgress(), port_ ? port_->quietForMs() : -1})
+            if (due >= 0) sleepMs = std::min<std::int64_t>(sleepMs, due);
+        HANDLE signals[2] = {};
+        const int count = signals_ ? signals_->signals(signals) : 0;
+        MsgWaitForMultipleObjectsEx(static_cast<DWORD>(count), count ? signals : nullptr,
+                                    static_cast<DWORD>(sleepMs), QS_ALLINPUT, MWMO_INPUTAVAILABLE);
     }
+}
+
+void Win32Window::watch(SerialPort& port) {
+    port_ = &port;
+    signals_ = dynamic_cast<const Win32SerialPort*>(&port);
 }
 
 void Win32Window::pumpMessages() {

@@ -14,6 +14,7 @@
 #include "ui/window_scale.h"
 #include "win32/fonts.h"
 #include "win32/handles.h"
+#include "win32/win32_serial.h"
 
 namespace tarvel::win32 {
 
@@ -42,6 +43,7 @@ class Win32Window final : public Window {
     void showMessage(std::string_view text) override;
     Answer ask(std::string_view question, Choices choices, Answer byDefault) override;
     Event waitForEvent(int timeoutMs) override;
+    void watch(SerialPort& port) override;
 
     // The main window, once created (null before); file dialogs are owned by it.
     const HWND& handle() const { return hwnd_; }
@@ -65,10 +67,10 @@ class Win32Window final : public Window {
     void pumpMessages();
     // A progress bar repaints at once when it is moved, for a few milliseconds; a cycle that
     // moved its bars at every turn would hold every turn's first line back by that long. So a
-    // new position is kept here and painted from the waits: all bars in an idle wait (10 ms
-    // or more), else one bar at most every 100 ms. A machine whose turns take longer than
-    // that sees every position as soon as it is set.
-    void paintProgress(bool all);
+    // new position is kept here and painted by the waits as they go to sleep, one bar at most
+    // every 100 ms. A machine whose turns take longer than that sees every position as soon
+    // as it is set.
+    int paintProgress();
 
     HINSTANCE instance_;
     std::wstring title_;
@@ -89,10 +91,12 @@ class Win32Window final : public Window {
     UniqueWindow tips_;
     std::array<bool, kControlCount> tipShown_{};
     std::deque<Event> events_;
+    // The port whose bytes end a wait; its read's event, where it is a COM port of ours.
+    SerialPort* port_ = nullptr;
+    const Win32SerialPort* signals_ = nullptr;
     // Above 0 while the program itself changes a control: what the control reports is dropped.
     int settingControl_ = 0;
     static constexpr std::int64_t kProgressPaintMs = 100;
-    static constexpr int kIdleWaitMs = 10;
     std::array<std::optional<int>, kControlCount> pendingProgress_{};
     std::int64_t lastProgressPaint_ = 0;
 };

@@ -270,6 +270,109 @@ TEST_P(PlatformContract, AnUnpluggedDeviceIsGoneAndItsRemovalIsReported) {
     EXPECT_FALSE(port.deviceGone());
 }
 
+// Waits until the watched port wakes the wait, for at most `ms` of the clock: how long it took,
+// or -1 when it did not.
+std::int64_t untilThePortWakes(PlatformUnderTest& p, int ms) {
+    const std::int64_t start = p.clock().nowMs();
+    for (std::int64_t left = ms; left > 0; left = start + ms - p.clock().nowMs())
+        if (p.window().waitForEvent(static_cast<int>(left)).kind == EventKind::Port)
+            return p.clock().nowMs() - start;
+    return -1;
+}
+
+std::string readAll(SerialPort& port) {
+    std::string got;
+    char bytes[512];
+    for (int n; (n = port.read(bytes, sizeof bytes)) > 0;)
+        got.append(bytes, static_cast<std::size_t>(n));
+    return got;
+}
+
+// The wait sleeps until the watched port has something: the controller's bytes end it as they
+// come, and once they are read it lasts its whole time-out again. A clean line counts no errors.
+TEST_P(PlatformContract, AWatchedPortsBytesEndAWaitAsTheyCome) {
+    ASSERT_FALSE(platform->portName().empty());
+    Window& w = platform->window();
+    ASSERT_EQ(w.create(), "");
+    SerialPort& port = platform->port();
+    w.watch(port);
+    ASSERT_TRUE(port.open(platform->portName()));
+    std::string startUp;
+    while (startUp.find("2021-12-25 | ") == std::string::npos &&
+           untilThePortWakes(*platform, 2000) >= 0)
+        startUp += readAll(port);
+    EXPECT_NE(startUp.find("2021-12-25 | "), std::string::npos);
+    while (untilThePortWakes(*platform, 300) >= 0)  // the rest of the start-up text
+        readAll(port);
+    for (const char* line : {"G0 Y1\r\n", PlatformUnderTest::kLateLine, "G0 Y2\r\n"}) {
+        port.write(line);
+        const bool late = line == PlatformUnderTest::kLateLine;
+        const std::int64_t tookMs = untilThePortWakes(*platform, 2000);
+        EXPECT_GE(tookMs, late ? 90 : 0);
+        EXPECT_LT(tookMs, late ? 200 : 100);
+        EXPECT_FALSE(port.writing());
+        std::string answer = readAll(port);
+        while (answer.find("ok\n") == std::string::npos && untilThePortWakes(*platform, 500) >= 0)
+            answer += readAll(port);
+        EXPECT_EQ(answer, "ok\n");
+        const std::int64_t start = platform->clock().nowMs();
+        EXPECT_EQ(w.waitForEvent(150).kind, EventKind::None);
+        EXPECT_GE(platform->clock().nowMs() - start, 150);
+    }
+    // Counted as they come, with no wait between: two answers, the second 100 ms after the first.
+    port.write("G0 Y3\r\n");
+    while (port.writing())
+        platform->clock().sleep(1);
+    port.write(PlatformUnderTest::kLateLine);
+    int waiting = 0;
+    for (const std::int64_t start = platform->clock().nowMs();
+         platform->clock().nowMs() - start < 2000 && (waiting = port.bytesWaiting()) < 6;)
+        platform->clock().sleep(5);
+    EXPECT_EQ(waiting, 6);
+    EXPECT_EQ(port.lineErrors(), 0);
+}
+
+// A device that takes no more bytes holds nothing: the write returns at once, the window's wait
+// goes on answering while the bytes do not go out, the write given up finds the device gone with
+// the system's words, and the port opens again to the device once it reads again.
+TEST_P(PlatformContract, AWriteThatHangsHoldsNothingAndIsGivenUp) {
+    ASSERT_FALSE(platform->portName().empty());
+    Window& w = platform->window();
+    ASSERT_EQ(w.create(), "");
+    SerialPort& port = platform->port();
+    Clock& clock = platform->clock();
+    w.watch(port);
+    ASSERT_TRUE(port.open(platform->portName()));
+    readUntil(*platform, "2021-12-25 | ");
+    port.write(PlatformUnderTest::kDeafLine);
+    clock.sleep(200);
+    // More than the line and the driver hold between them.
+    const std::string lots(256 * 1024, 'G');
+    std::int64_t start = clock.nowMs();
+    EXPECT_GT(port.write(lots), 0);
+    EXPECT_LT(clock.nowMs() - start, 100);
+    EXPECT_FALSE(port.deviceGone());
+    for (int i = 0; i < 4; ++i) {
+        start = clock.nowMs();
+        w.waitForEvent(50);
+        EXPECT_LT(clock.nowMs() - start, 100);
+    }
+    EXPECT_TRUE(port.writing());
+    EXPECT_EQ(port.write("G0 Y1\r\n"), 0);  // one write at a time
+    port.abandonWrite();
+    EXPECT_FALSE(port.writing());
+    EXPECT_TRUE(port.deviceGone());
+    EXPECT_FALSE(port.failure().empty());
+    start = clock.nowMs();
+    port.close();
+    EXPECT_LT(clock.nowMs() - start, 500);
+    clock.sleep(100);  // closed a moment, as the program closes a port to search again
+    ASSERT_TRUE(port.open(platform->portName()));
+    EXPECT_NE(readUntil(*platform, "2021-12-25 | ").find("2021-12-25 | "), std::string::npos);
+    port.write("G0 Y3\r\n");
+    EXPECT_NE(readUntil(*platform, "ok\n").find("ok\n"), std::string::npos);
+}
+
 TEST_P(PlatformContract, FilesAreCreatedReplacedReadAndRemoved) {
     Files& files = platform->files();
     const std::string a = platform->folder() + "a.tpf", b = platform->folder() + "b.tpf";

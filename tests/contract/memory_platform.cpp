@@ -18,6 +18,8 @@ class MemoryPlatform final : public PlatformUnderTest {
         port_.devices["COM1"] = memory::controller(memory::controllerIdentification());
         port_.devices["COM1"].onWrite = [](memory::MemoryDevice& d, const std::string& line) {
             if (line == kUnplugLine) return d.vanishAfter(0);
+            if (line == kDeafLine) return void(d.takesOnly = 0);
+            if (line == kLateLine) return d.arrive("ok\n", 100);
             d.arrive("ok\n");
         };
     }

@@ -33,10 +33,14 @@ class PlatformUnderTest {
 
     // A port with a device behind it that sends a start-up text when the port is opened and
     // answers each line with "ok"; what it received, one entry per line, as bytes. Its device
-    // goes away (a cable pulled) when it receives kUnplugLine.
+    // goes away (a cable pulled) when it receives kUnplugLine; after kDeafLine it takes no more
+    // bytes until the port is closed (a board whose input hangs); kLateLine it answers 100 ms
+    // after it came.
     virtual std::string portName() = 0;
     virtual std::vector<std::string> receivedLines() = 0;
     static constexpr const char* kUnplugLine = "M118 UNPLUG\r\n";
+    static constexpr const char* kDeafLine = "M118 DEAF\r\n";
+    static constexpr const char* kLateLine = "M118 LATE\r\n";
     // The system's ANSI code page, which the line's text is converted with.
     virtual int ansiCodePage() = 0;
     // The system tells the window that the device of COMn went away.

@@ -45,6 +45,8 @@ struct Options {
     long restartAfter = 0;         // at this line: no "ok", the start-up text again, all forgotten
     long silentAfter = 0;          // from this line on: no answer at all
     std::string unplugOn;          // this line pulls the cable: a new terminal is offered
+    std::string deafOn;  // after this line the board reads nothing more until the port closes
+    std::string lateOn;  // this line is answered 100 ms after it came
     // Where the switches stand and the limits the settings hold (both modes; the quick answering
     // only reports positions).
     tarvel::controller::BoardSettings board;
@@ -71,7 +73,8 @@ void usage() {
                  "       [--id-delay-ms N] [--first-delay-ms N]\n"
                  "       [--silent-after-m112] [--no-id] [--wrong-id]\n"
                  "       [--id-bytes N] [--xon-xoff] [--restart-after N] [--silent-after N]\n"
-                 "       [--unplug-on LINE]\n"
+                 "       [--unplug-on LINE] [--deaf-on LINE]\n"
+                 "       [--late-on LINE]\n"
                  "   or: controller-sim --link PATH [--log FILE] --planner\n"
                  "       [--restart-after N] [--silent-after N]\n"
                  "   both: [--home Y,Z] [--feeds Y,Z,E] [--accelerations Y,Z,E,MOVES]\n");
@@ -149,6 +152,10 @@ Options parse(int argc, char** argv) {
                      &o.board.limits.retractAcceleration, &o.board.limits.travelAcceleration});
         else if (a == "--unplug-on")
             o.unplugOn = value();
+        else if (a == "--deaf-on")
+            o.deafOn = value();
+        else if (a == "--late-on")
+            o.lateOn = value();
         else
             usage();
     }
@@ -331,6 +338,10 @@ class Simulator final : public tarvel::controller::ControllerHost {
                     note("UNPLUG");
                     return Ended::Unplugged;
                 }
+                if (!o_.deafOn.empty() && line.substr(0, line.find_first_of("\r\n")) == o_.deafOn) {
+                    note("RX %s", escaped(line).c_str());
+                    return hangUntilClosed();
+                }
                 if (misbehave(line)) continue;
                 if (!o_.planner) {
                     answer(line, pending);
@@ -340,6 +351,20 @@ class Simulator final : public tarvel::controller::ControllerHost {
                 queue_.receive(line.substr(0, line.find_first_of("\r\n")), nowUs());
             }
         }
+        note("CLOSE");
+        makeRaw(master_);
+        return Ended::Closed;
+    }
+
+    // A board whose input hangs: the line fills up behind it and the program's writes stop
+    // going out. What was left on the line is dropped once the port is closed.
+    Ended hangUntilClosed() {
+        note("DEAF");
+        for (pollfd p{master_, 0, 0}; !stopping && !(p.revents & POLLHUP);) {
+            const timespec wait{0, 100'000'000};
+            ppoll(&p, 1, &wait, nullptr);  // wakes at once as the port closes
+        }
+        tcflush(master_, TCIOFLUSH);
         note("CLOSE");
         makeRaw(master_);
         return Ended::Closed;
@@ -410,6 +435,8 @@ class Simulator final : public tarvel::controller::ControllerHost {
         if (o_.silentAfterEmergency && line.rfind("M112", 0) == 0) silent_ = true;
         if (o_.noOk || silent_) return;
         sleepMs(answered_ == 0 ? std::max(o_.delayMs, o_.firstDelayMs) : o_.delayMs);
+        if (!o_.lateOn.empty() && line.substr(0, line.find_first_of("\r\n")) == o_.lateOn)
+            sleepMs(100);
         ++answered_;
         if (sentAhead(pending)) note("EARLY a line came before this one was answered");
         if (o_.noise > 0) writeAll(master_, echoText(static_cast<std::size_t>(o_.noise)));
