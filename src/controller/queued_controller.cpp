@@ -204,6 +204,7 @@ motion::Axes QueuedController::travelledAt(const Move& move, long long nowUs) {
 MachineState QueuedController::state(long long nowUs) const {
     MachineState s;
     s.queuedMoves = moves_.size();
+    s.restsAtUs = lastEndUs_;
     if (moves_.empty()) {
         if (stoppedAt_) return *stoppedAt_;
         s.travelled = machine_.travelled();

@@ -42,6 +42,7 @@ struct MachineState {
     motion::Axes declared;        // in the coordinates the program declared (G92)
     std::size_t queuedMoves = 0;  // the one being carried out among them
     bool moving = false;
+    long long restsAtUs = 0;  // when the last move queued ends, or ended
 };
 
 class QueuedController {
