@@ -21,19 +21,15 @@ import time
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(HERE, "..", "tests", "e2e"))
 import harness  # noqa: E402
-from link_bench import cpu_seconds, pids_of  # noqa: E402
+import link_bench  # noqa: E402
 from test_practice import WORKED, MachineWindow  # noqa: E402
 
 OUT = os.path.join(harness.ROOT, "build", "practice-bench")
 WINDOW = 10.0
 
 
-def cpu_share(seconds=WINDOW):
-    programs, servers = pids_of("tarvel-practice.exe"), pids_of("wineserver")
-    before, server_before = cpu_seconds(programs), cpu_seconds(servers)
-    time.sleep(seconds)
-    return (100 * (cpu_seconds(programs) - before) / seconds,
-            100 * (cpu_seconds(servers) - server_before) / seconds)
+def cpu_share():
+    return link_bench.cpu_share("tarvel-practice.exe", WINDOW)
 
 
 def paint_figures(display):
