@@ -88,7 +88,7 @@ begin_wine_session() {
 # wineserver, desktop and controllers are its own. Also writes the CTest resource file that hands
 # one worker to each test ($BUILD/wine/resources.json).
 make_wine_workers() {
-  local count=$1 n ports prefix spec="" base=${WINEPREFIX:-$BUILD/wineprefix}
+  local count=$1 n ports prefix workers="" base=${WINEPREFIX:-$BUILD/wineprefix}
   rm -rf "$BUILD/wine"
   for n in $(seq 0 $((count - 1))); do
     prefix="$BUILD/wine/$n/prefix"
@@ -98,8 +98,8 @@ make_wine_workers() {
     # The registry names every port by its path; the prefix's own links lead the same way.
     sed -i "s#\"$BUILD/ports/com#\"$ports/com#" "$prefix/system.reg"
     for p in $(seq 1 $PORT_COUNT); do ln -sfn "$ports/com$p" "$prefix/dosdevices/com$p"; done
-    spec+="${spec:+,}{\"id\":\"$n\",\"slots\":1}"
+    workers+="${workers:+,}{\"id\":\"$n\",\"slots\":1}"
   done
-  printf '{"version":{"major":1,"minor":0},"local":[{"wine":[%s]}]}\n' "$spec" \
+  printf '{"version":{"major":1,"minor":0},"local":[{"wine":[%s]}]}\n' "$workers" \
     >"$BUILD/wine/resources.json"
 }
