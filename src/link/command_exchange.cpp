@@ -110,12 +110,11 @@ LineResult CommandExchange::sendLine(std::string_view line, Pace pace) {
 
 std::optional<LineResult> CommandExchange::awaitWriteEnd(std::string_view line) {
     while (port_.writing()) {
-        const std::int64_t left = writeStartedMs_ + kWriteStuckMs - clock_.nowMs();
-        if (left <= 0) {
+        if (writeStuck()) {
             giveUpWrite(line);
             return LineResult::Lost;
         }
-        const Event event = events_.next(static_cast<int>(left));
+        const Event event = events_.next(static_cast<int>(untilWriteStuckMs()));
         if (run_.take(event) == RunControl::Press::Stop) return LineResult::HeldBack;
         if (removesConnectedPort(event)) {
             lose(line);
@@ -253,8 +252,7 @@ bool CommandExchange::lookAtRest() {
 
 int CommandExchange::restWaitMs(int longestMs) {
     if (!port_.isOpen() || !port_.writing()) return longestMs;
-    const std::int64_t left = writeStartedMs_ + kWriteStuckMs - clock_.nowMs();
-    return static_cast<int>(std::clamp<std::int64_t>(left, 0, longestMs));
+    return static_cast<int>(std::clamp<std::int64_t>(untilWriteStuckMs(), 0, longestMs));
 }
 
 bool CommandExchange::removesConnectedPort(const Event& event) const {
@@ -272,8 +270,12 @@ LineResult CommandExchange::lost(std::string_view line) {
     return LineResult::Sent;
 }
 
+std::int64_t CommandExchange::untilWriteStuckMs() const {
+    return writeStartedMs_ + kWriteStuckMs - clock_.nowMs();
+}
+
 bool CommandExchange::writeStuck() {
-    return port_.writing() && clock_.nowMs() - writeStartedMs_ >= kWriteStuckMs;
+    return port_.writing() && untilWriteStuckMs() <= 0;
 }
 
 void CommandExchange::giveUpWrite(std::string_view line) {
@@ -285,7 +287,7 @@ void CommandExchange::giveUpWrite(std::string_view line) {
 int CommandExchange::nextWaitMs(const WaitStatus& status) {
     const std::int64_t now = clock_.nowMs();
     std::int64_t waitMs = std::min(status.untilNextMs(now), kLongestWaitMs);
-    if (port_.writing()) waitMs = std::min(waitMs, writeStartedMs_ + kWriteStuckMs - now);
+    if (port_.writing()) waitMs = std::min(waitMs, untilWriteStuckMs());
     return static_cast<int>(std::max<std::int64_t>(waitMs, 0));
 }
 

@@ -77,6 +77,8 @@ class CommandExchange final : public LineSender {
     // A write still going out (СТОП ended the wait of its line) ends before the next begins, or
     // is given up when it is stuck. What keeps `line` from going out, if anything.
     std::optional<LineResult> awaitWriteEnd(std::string_view line);
+    // How long the write going out may yet take before it counts as stuck.
+    std::int64_t untilWriteStuckMs() const;
     // The write has gone on longer than a line can take: the device takes no more.
     bool writeStuck();
     // Ends the wait of `line` as СТОП would: the device is stuck, and nothing more is written.

@@ -244,9 +244,9 @@ int MemorySerialPort::read(char* buffer, int count) {
 int MemorySerialPort::write(std::string_view text) {
     if (!open_ || lost()) return 0;
     MemoryDevice* d = device();
-    const std::string bytes = toLineBytes(text, codePage);
     ++activity;
     if (writing()) return 0;  // one write at a time, as on Windows
+    const std::string bytes = toLineBytes(text, codePage);
     if (d->takesOnly && *d->takesOnly < bytes.size()) {
         // The device hangs with the rest of the line: the write goes on.
         const std::size_t taken = *std::exchange(d->takesOnly, std::nullopt);

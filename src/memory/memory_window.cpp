@@ -146,8 +146,7 @@ Event MemoryWindow::waitForEvent(int timeoutMs) {
     const auto lastOut = [&] {
         if (clock) clock->now = std::max(clock->now, deadline);
     };
-    if (pending_.empty() && !timed_.empty() && clock && timed_.front().first <= clock->now)
-        return takeTimed();
+    if (pending_.empty() && timedBy(clock ? clock->now : 0)) return takeTimed();
     if (pending_.empty() && (std::exchange(portSignalled_, false) || (port_ && port_->settle()))) {
         // The operator acts on what the program has done so far also while the port keeps
         // every wait busy; the port's sign then waits for the next.
@@ -160,8 +159,7 @@ Event MemoryWindow::waitForEvent(int timeoutMs) {
     }
     if (pending_.empty())
         if (const std::optional<Event> port = portBefore(deadline)) return *port;
-    if (pending_.empty() && !timed_.empty() && clock && timed_.front().first <= deadline)
-        return takeTimed();
+    if (pending_.empty() && timedBy(deadline)) return takeTimed();
     if (!pending_.empty()) {
         idleWaits_ = 0;
         const Event e = pending_.front();

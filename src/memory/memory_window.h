@@ -127,9 +127,8 @@ class MemoryWindow : public Window {
     // A count that moves whenever the program's port carries a byte, when set.
     const std::uint64_t* activity = nullptr;
     std::vector<std::string> faults;
-    // Whether every wait's time-out, every state and status set are kept (waitTimeouts, stateLog,
-    // textLog); a
-    // long run of a plan does without.
+    // Whether every wait's time-out, every state and every text set are kept (waitTimeouts,
+    // stateLog, textLog); a long run of a plan does without.
     bool keepLogs = true;
 
     bool created = false;
@@ -178,6 +177,10 @@ class MemoryWindow : public Window {
     // The watched port's sign, when it has something now or by `deadlineMs` (the clock moved
     // to it); the clock may have moved meanwhile to what was due and brought nothing.
     std::optional<Event> portBefore(std::int64_t deadlineMs);
+    // A timed event is due by `ms` of the clock.
+    bool timedBy(std::int64_t ms) const {
+        return clock && !timed_.empty() && timed_.front().first <= ms;
+    }
     // The first of the timed events, the clock moved to it.
     Event takeTimed();
     SerialPort* port_ = nullptr;

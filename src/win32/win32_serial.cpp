@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <optional>
 #include <string>
 
 #include "win32/port_settings.h"
@@ -67,8 +68,7 @@ bool Win32SerialPort::open(std::string_view name) {
     if (!SetCommTimeouts(h, &timeouts)) return refused();
     handle_ = std::move(port);
     // What an earlier program left on the line is not ours to count.
-    DWORD stale = 0;
-    ClearCommError(handle_.get(), &stale, nullptr);
+    clearErrors();
     lineErrors_ = 0;
     return true;
 }
@@ -97,12 +97,18 @@ bool Win32SerialPort::startRead() {
     return came;
 }
 
-void Win32SerialPort::takeQueued() {
+std::optional<COMSTAT> Win32SerialPort::clearErrors() {
     DWORD errors = 0;
     COMSTAT status{};
-    if (!ClearCommError(handle_.get(), &errors, &status)) return noteFailure(GetLastError());
+    if (!ClearCommError(handle_.get(), &errors, &status)) return std::nullopt;
     lineErrors_ += std::popcount(static_cast<unsigned>(errors & kLineErrorFlags));
-    const DWORD queued = std::min<DWORD>(status.cbInQue, sizeof readBuffer_);
+    return status;
+}
+
+void Win32SerialPort::takeQueued() {
+    const std::optional<COMSTAT> status = clearErrors();
+    if (!status) return noteFailure(GetLastError());
+    const DWORD queued = std::min<DWORD>(status->cbInQue, sizeof readBuffer_);
     if (queued == 0) return;
     OVERLAPPED op{};
     op.hEvent = queuedDone_.get();
@@ -235,11 +241,7 @@ void Win32SerialPort::close() {
 }
 
 int Win32SerialPort::lineErrors() {
-    if (isOpen() && !gone_) {
-        DWORD errors = 0;
-        if (ClearCommError(handle_.get(), &errors, nullptr))
-            lineErrors_ += std::popcount(static_cast<unsigned>(errors & kLineErrorFlags));
-    }
+    if (isOpen() && !gone_) clearErrors();
     return lineErrors_;
 }
 

@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <string>
 
 #include "platform/serial.h"
@@ -53,6 +54,8 @@ class Win32SerialPort final : public SerialPort {
     bool takeArrived();
     // Starts reads until one stays pending (or the port fails); true when bytes came.
     bool startRead();
+    // The driver's state, its line error flags counted (and cleared); none when the call failed.
+    std::optional<COMSTAT> clearErrors();
     // Takes the bytes in the driver's queue, and counts its line error flags (clearing them).
     void takeQueued();
     // Notes that a call on the open port failed: its device is gone.
