@@ -43,15 +43,19 @@ DCB controllerLineSettings(const DCB& found) {
 
 COMMTIMEOUTS controllerTimeouts() {
     COMMTIMEOUTS timeouts{};
-    // No read time-outs: a read ends when the bytes it asks for have come. The port keeps one
-    // read of one byte pending, which so ends as the first byte comes, and reads only what the
-    // driver holds behind it (which ends at once).
+    // No read time-outs: a read ends when the bytes it asks for have come.
     timeouts.ReadIntervalTimeout = 0;
     timeouts.ReadTotalTimeoutMultiplier = 0;
     timeouts.ReadTotalTimeoutConstant = 0;
     // A 95-byte line takes 8 ms at 115200 baud: a write not done in half a second will not be.
     timeouts.WriteTotalTimeoutMultiplier = 0;
     timeouts.WriteTotalTimeoutConstant = kWriteTimeoutMs;
+    return timeouts;
+}
+
+COMMTIMEOUTS whatIsThereTimeouts() {
+    COMMTIMEOUTS timeouts = controllerTimeouts();
+    timeouts.ReadIntervalTimeout = MAXDWORD;
     return timeouts;
 }
 

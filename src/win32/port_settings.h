@@ -13,9 +13,12 @@ namespace tarvel::win32 {
 // driver's buffer limits for a handshake nobody uses are kept.
 DCB controllerLineSettings(const DCB& found);
 
-// A read ends when the bytes it asks for have come; a write gives up after kWriteTimeoutMs, as a
-// device that takes nothing more is stuck.
+// A write gives up after kWriteTimeoutMs, as a device that takes nothing more is stuck.
 constexpr DWORD kWriteTimeoutMs = 500;
+// A read ends when the bytes it asks for have come.
 COMMTIMEOUTS controllerTimeouts();
+// A read takes what the driver holds: Windows ends it at once, with nothing when nothing has
+// come; Wine keeps it pending until bytes come, and ends it with all of them.
+COMMTIMEOUTS whatIsThereTimeouts();
 
 }  // namespace tarvel::win32

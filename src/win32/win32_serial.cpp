@@ -19,12 +19,26 @@ HANDLE manualResetEvent() {
     return CreateEventW(nullptr, TRUE, FALSE, nullptr);
 }
 
+// An operation that sets `event` as it ends. The event's lowest bit set keeps the end from
+// being queued to a completion port: the port has none, and under Wine asking costs a call of
+// its own on every operation that ends at once.
+OVERLAPPED operationSetting(HANDLE event) {
+    OVERLAPPED operation{};
+    operation.hEvent = reinterpret_cast<HANDLE>(reinterpret_cast<ULONG_PTR>(event) | 1);
+    return operation;
+}
+
+HANDLE eventOf(const OVERLAPPED& operation) {
+    return reinterpret_cast<HANDLE>(reinterpret_cast<ULONG_PTR>(operation.hEvent) & ~ULONG_PTR{1});
+}
+
 }  // namespace
 
-Win32SerialPort::Win32SerialPort()
+Win32SerialPort::Win32SerialPort(PendingRead reads)
     : readDone_(manualResetEvent()),
       queuedDone_(manualResetEvent()),
-      writeDone_(manualResetEvent()) {}
+      writeDone_(manualResetEvent()),
+      reads_(reads) {}
 
 // Any call that fails on an open port means its device is gone: USB serial drivers each report
 // a pulled cable with another error (FTDI ERROR_OPERATION_ABORTED, CH340 ERROR_ACCESS_DENIED,
@@ -64,33 +78,49 @@ bool Win32SerialPort::open(std::string_view name) {
     if (!GetCommState(h, &found)) return refused();
     DCB settings = controllerLineSettings(found);
     if (!SetCommState(h, &settings)) return refused();
-    COMMTIMEOUTS timeouts = controllerTimeouts();
-    if (!SetCommTimeouts(h, &timeouts)) return refused();
     handle_ = std::move(port);
     // What an earlier program left on the line is not ours to count.
     clearErrors();
     lineErrors_ = 0;
+    if (!learnReads(reads_)) {
+        refused();
+        handle_.reset();
+        return false;
+    }
     return true;
 }
 
-// The pending read asks for one byte: it ends as the first byte comes, on Windows and under Wine
-// alike (a read that ends at once with what has come is a matter of time-outs that the two read
-// differently). What came behind it is then taken as the driver counts it.
+// A read of what the driver holds is started: if it stays pending, it is the one that waits.
+// If it ends at once with nothing, the driver does as Windows documents, and the pending read
+// asks for one byte instead (which ends as the first byte comes, on Windows and Wine alike).
+// Bytes that have come already are kept; a read that ends with them is started again.
+bool Win32SerialPort::learnReads(PendingRead reads) {
+    if (reads == PendingRead::Learnt) {
+        COMMTIMEOUTS whatIsThere = whatIsThereTimeouts();
+        if (!SetCommTimeouts(handle_.get(), &whatIsThere)) return false;
+        readLength_ = sizeof readBuffer_;
+        signalled_ = startRead();
+        if (reading_ || gone_) return true;
+    }
+    COMMTIMEOUTS firstByte = controllerTimeouts();
+    readLength_ = 1;
+    return SetCommTimeouts(handle_.get(), &firstByte) != 0;
+}
+
 bool Win32SerialPort::startRead() {
     bool came = false;
     while (isOpen() && !gone_ && !reading_) {
-        readOp_ = OVERLAPPED{};
-        readOp_.hEvent = readDone_.get();
+        readOp_ = operationSetting(readDone_.get());
         DWORD got = 0;
-        if (!ReadFile(handle_.get(), &firstByte_, 1, nullptr, &readOp_)) {
+        if (!ReadFile(handle_.get(), readBuffer_, readLength_, nullptr, &readOp_)) {
             if (GetLastError() != ERROR_IO_PENDING) return failed(true);
             reading_ = true;
             return came;
         }
-        // Done at once: a byte was waiting.
+        // Done at once: bytes were waiting (or, for a read of what is there, none).
         if (!GetOverlappedResult(handle_.get(), &readOp_, &got, FALSE)) return failed(true);
         if (got == 0) return came;
-        received_ += firstByte_;
+        received_.append(readBuffer_, got);
         came = true;
         takeQueued();
     }
@@ -108,17 +138,21 @@ std::optional<COMSTAT> Win32SerialPort::clearErrors() {
 void Win32SerialPort::takeQueued() {
     const std::optional<COMSTAT> status = clearErrors();
     if (!status) return noteFailure(GetLastError());
-    const DWORD queued = std::min<DWORD>(status->cbInQue, sizeof readBuffer_);
+    readQueued(status->cbInQue);
+}
+
+void Win32SerialPort::readQueued(DWORD queued) {
+    queued = std::min<DWORD>(queued, sizeof readBuffer_);
     if (queued == 0) return;
-    OVERLAPPED op{};
-    op.hEvent = queuedDone_.get();
+    OVERLAPPED op = operationSetting(queuedDone_.get());
     DWORD got = 0;
-    // The bytes are in the driver's queue already: the read ends at once.
+    // The bytes are in the driver's queue already: the read ends at once (under Wine, with no
+    // time-outs, only after a turn through its server).
     if (!ReadFile(handle_.get(), readBuffer_, queued, nullptr, &op)) {
         if (GetLastError() != ERROR_IO_PENDING) return noteFailure(GetLastError());
-        if (WaitForSingleObject(op.hEvent, kCancelWaitMs) != WAIT_OBJECT_0) {
+        if (WaitForSingleObject(eventOf(op), kCancelWaitMs) != WAIT_OBJECT_0) {
             CancelIoEx(handle_.get(), &op);
-            WaitForSingleObject(op.hEvent, kCancelWaitMs);
+            WaitForSingleObject(eventOf(op), kCancelWaitMs);
         }
     }
     if (!GetOverlappedResult(handle_.get(), &op, &got, FALSE)) return noteFailure(GetLastError());
@@ -131,7 +165,7 @@ bool Win32SerialPort::takeRead() {
     if (GetOverlappedResult(handle_.get(), &readOp_, &got, FALSE)) {
         reading_ = false;
         if (got == 0) return false;
-        received_ += firstByte_;
+        received_.append(readBuffer_, got);
         takeQueued();
         return true;
     }
@@ -155,8 +189,33 @@ bool Win32SerialPort::takeArrived() {
 bool Win32SerialPort::settle() {
     bool came = takeRead();
     if (writing_ && !writing()) came = true;  // the write has ended, or failed
-    if (!reading_ && startRead()) came = true;
-    return std::exchange(signalled_, false) || came;
+    if (std::exchange(signalled_, false)) came = true;
+    // Nothing is started while something waits to be taken: the line it answers goes out first.
+    if (!came && !reading_) came = lookForAnswer() || startRead();
+    return came;
+}
+
+// The answer to a line that went out often comes before the read that would wake the wait could
+// be started: under Wine starting it, being woken and taking its bytes cost some 0.2 ms, and a
+// look at the driver's queue a few microseconds. Only a controller that answers at once is looked
+// for on every line; one that keeps its lines waiting is looked for now and then.
+bool Win32SerialPort::lookForAnswer() {
+    if (!std::exchange(wrote_, false) || gone_) return false;
+    if (linesWithoutLook_ > 0) {
+        --linesWithoutLook_;
+        return false;
+    }
+    const auto until = std::chrono::steady_clock::now() + kAnswerLook;
+    do {
+        const std::optional<COMSTAT> status = clearErrors();
+        if (!status) return failed(true);
+        if (status->cbInQue > 0) {
+            readQueued(status->cbInQue);
+            return true;
+        }
+    } while (std::chrono::steady_clock::now() < until);
+    linesWithoutLook_ = kLinesWithoutLook;
+    return false;
 }
 
 int Win32SerialPort::bytesWaiting() {
@@ -188,8 +247,8 @@ int Win32SerialPort::write(std::string_view text) {
                             nullptr);
     }
     if (sending_.empty()) return 0;
-    writeOp_ = OVERLAPPED{};
-    writeOp_.hEvent = writeDone_.get();
+    writeOp_ = operationSetting(writeDone_.get());
+    wrote_ = true;
     if (!WriteFile(handle_.get(), sending_.data(), static_cast<DWORD>(sending_.size()), nullptr,
                    &writeOp_)) {
         if (GetLastError() != ERROR_IO_PENDING) return failed(0);
@@ -225,7 +284,7 @@ void Win32SerialPort::abandonWrite() {
 void Win32SerialPort::cancel(OVERLAPPED& operation, bool& pending) {
     if (!pending) return;
     CancelIoEx(handle_.get(), &operation);
-    WaitForSingleObject(operation.hEvent, kCancelWaitMs);
+    WaitForSingleObject(eventOf(operation), kCancelWaitMs);
     pending = false;
 }
 
@@ -237,6 +296,8 @@ void Win32SerialPort::close() {
     handle_.reset();
     gone_ = false;
     signalled_ = false;
+    wrote_ = false;
+    linesWithoutLook_ = 0;
     received_.clear();
 }
 

@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <chrono>
 #include <optional>
 #include <string>
 
@@ -13,9 +14,15 @@
 
 namespace tarvel::win32 {
 
+// How the pending read waits for the controller's bytes. A read of what the driver holds that
+// stays pending while nothing has come (Wine's) ends with all of an answer in one call; where
+// such a read ends at once with nothing (Windows'), the pending read asks for the first byte and
+// what came behind it is read as the driver counts it. Learnt as the port opens.
+enum class PendingRead { Learnt, FirstByte };
+
 class Win32SerialPort final : public SerialPort {
   public:
-    Win32SerialPort();
+    explicit Win32SerialPort(PendingRead reads = PendingRead::Learnt);
     ~Win32SerialPort() override { close(); }
     Win32SerialPort(const Win32SerialPort&) = delete;
     Win32SerialPort& operator=(const Win32SerialPort&) = delete;
@@ -48,6 +55,15 @@ class Win32SerialPort final : public SerialPort {
 
   private:
     static constexpr int kNoSignalLookMs = 50;
+    // A controller with room in its queue answers a line within some 50 us.
+    static constexpr std::chrono::microseconds kAnswerLook{250};
+    // After a look that found no answer (the controller holds its lines back, or its driver
+    // is slow to hand bytes on), so many lines go by before the next look.
+    static constexpr int kLinesWithoutLook = 15;
+    // Chooses the pending read (see PendingRead); false when the port refused its time-outs.
+    bool learnReads(PendingRead reads);
+    // Looks a moment for the answer to the line just written; true when bytes came.
+    bool lookForAnswer();
     // Takes the pending read if it has ended; true when bytes came or the port failed.
     bool takeRead();
     // Takes what has come, with or without a read pending; true when bytes came.
@@ -58,6 +74,8 @@ class Win32SerialPort final : public SerialPort {
     std::optional<COMSTAT> clearErrors();
     // Takes the bytes in the driver's queue, and counts its line error flags (clearing them).
     void takeQueued();
+    // Takes the `queued` bytes that the driver holds.
+    void readQueued(DWORD queued);
     // Notes that a call on the open port failed: its device is gone.
     void noteFailure(DWORD error);
     // The same, returning `result`.
@@ -77,7 +95,10 @@ class Win32SerialPort final : public SerialPort {
     OVERLAPPED writeOp_{};
     bool reading_ = false;
     bool writing_ = false;
-    char firstByte_ = 0;  // of the pending read
+    DWORD readLength_ = 1;  // of the pending read: 1, or all the buffer takes
+    const PendingRead reads_;
+    bool wrote_ = false;  // a line went out since the wait last slept
+    int linesWithoutLook_ = 0;
     char readBuffer_[512]{};
     std::string received_;  // read from the driver, not yet taken by the program
     std::string sending_;   // the bytes of the write going out

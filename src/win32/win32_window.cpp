@@ -354,13 +354,17 @@ int Win32Window::paintProgress() {
 Event Win32Window::waitForEvent(int timeoutMs) {
     const std::int64_t start = steadyMs();
     for (;;) {
-        pumpMessages();
+        if (!portKeepsBusy_ || steadyMs() - lastQueueLook_ >= kQueueLookMs) {
+            pumpMessages();
+            lastQueueLook_ = steadyMs();
+        }
         if (!events_.empty()) {
             const Event event = events_.front();
             events_.pop_front();
             return event;
         }
-        if (port_ && port_->settle()) return Event::portReady();
+        portKeepsBusy_ = port_ && port_->settle();
+        if (portKeepsBusy_) return Event::portReady();
         const std::int64_t elapsed = steadyMs() - start;
         if (elapsed >= timeoutMs) return Event::none();
         std::int64_t sleepMs = timeoutMs - elapsed;
@@ -369,8 +373,10 @@ Event Win32Window::waitForEvent(int timeoutMs) {
             if (due >= 0) sleepMs = std::min<std::int64_t>(sleepMs, due);
         HANDLE signals[2] = {};
         const int count = signals_ ? signals_->signals(signals) : 0;
-        MsgWaitForMultipleObjectsEx(static_cast<DWORD>(count), count ? signals : nullptr,
-                                    static_cast<DWORD>(sleepMs), QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+        const DWORD woke = MsgWaitForMultipleObjectsEx(
+            static_cast<DWORD>(count), count ? signals : nullptr, static_cast<DWORD>(sleepMs),
+            QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+        portKeepsBusy_ = woke < WAIT_OBJECT_0 + static_cast<DWORD>(count);
     }
 }
 

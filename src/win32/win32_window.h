@@ -96,6 +96,12 @@ class Win32Window final : public Window {
     const Win32SerialPort* signals_ = nullptr;
     // Above 0 while the program itself changes a control: what the control reports is dropped.
     int settingControl_ = 0;
+    // Under Wine every look at the message queue is a call through its server, some 0.1 ms an
+    // answer of the controller would wait: while the port keeps the wait busy, the queue is
+    // looked at every kQueueLookMs only.
+    static constexpr std::int64_t kQueueLookMs = 2;
+    std::int64_t lastQueueLook_ = 0;
+    bool portKeepsBusy_ = false;
     static constexpr std::int64_t kProgressPaintMs = 100;
     std::array<std::optional<int>, kControlCount> pendingProgress_{};
     std::int64_t lastProgressPaint_ = 0;

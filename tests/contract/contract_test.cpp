@@ -212,7 +212,7 @@ std::string readUntil(PlatformUnderTest& p, std::string_view text) {
 // The line carries the system's ANSI code page (the shop floor's 1251 puts Cyrillic through; a
 // western 1252 turns it into "?"), a read takes what has arrived and never waits for more, and
 // opening an open port closes it first.
-TEST_P(PlatformContract, ThePortCarriesTheSystemCodePageReadsWhatCameAndReopensWhenOpened) {
+TEST_P(PortContract, ThePortCarriesTheSystemCodePageReadsWhatCameAndReopensWhenOpened) {
     ASSERT_FALSE(platform->portName().empty())
         << "no port with a device behind it: on Windows, set TARVEL_CONTRACT_PORT to a COM port "
            "with controller-sim behind it (scripts/wine-display --controller N does)";
@@ -247,7 +247,7 @@ TEST_P(PlatformContract, ThePortCarriesTheSystemCodePageReadsWhatCameAndReopensW
 
 // A device that goes away: the calls on its port fail and say so, with the system's words; and
 // the system's word of a port's removal reaches the window as an event.
-TEST_P(PlatformContract, AnUnpluggedDeviceIsGoneAndItsRemovalIsReported) {
+TEST_P(PortContract, AnUnpluggedDeviceIsGoneAndItsRemovalIsReported) {
     ASSERT_FALSE(platform->portName().empty());
     Window& w = platform->window();
     ASSERT_EQ(w.create(), "");
@@ -290,7 +290,7 @@ std::string readAll(SerialPort& port) {
 
 // The wait sleeps until the watched port has something: the controller's bytes end it as they
 // come, and once they are read it lasts its whole time-out again. A clean line counts no errors.
-TEST_P(PlatformContract, AWatchedPortsBytesEndAWaitAsTheyCome) {
+TEST_P(PortContract, AWatchedPortsBytesEndAWaitAsTheyCome) {
     ASSERT_FALSE(platform->portName().empty());
     Window& w = platform->window();
     ASSERT_EQ(w.create(), "");
@@ -335,7 +335,7 @@ TEST_P(PlatformContract, AWatchedPortsBytesEndAWaitAsTheyCome) {
 // A device that takes no more bytes holds nothing: the write returns at once, the window's wait
 // goes on answering while the bytes do not go out, the write given up finds the device gone with
 // the system's words, and the port opens again to the device once it reads again.
-TEST_P(PlatformContract, AWriteThatHangsHoldsNothingAndIsGivenUp) {
+TEST_P(PortContract, AWriteThatHangsHoldsNothingAndIsGivenUp) {
     ASSERT_FALSE(platform->portName().empty());
     Window& w = platform->window();
     ASSERT_EQ(w.create(), "");

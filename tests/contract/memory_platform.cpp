@@ -59,6 +59,7 @@ std::unique_ptr<PlatformUnderTest> makeWesternMemory() {
 
 INSTANTIATE_TEST_SUITE_P(Memory, PlatformContract,
                          ::testing::Values(&makeMemory, &makeWesternMemory));
+INSTANTIATE_TEST_SUITE_P(Memory, PortContract, ::testing::Values(&makeMemory, &makeWesternMemory));
 
 }  // namespace
 }  // namespace tarvel::contract

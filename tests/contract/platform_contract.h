@@ -69,4 +69,7 @@ class PlatformContract : public ::testing::TestWithParam<MakePlatform> {
     std::unique_ptr<PlatformUnderTest> platform;
 };
 
+// The part of the contract that the port keeps, for platforms whose ports may work either way.
+class PortContract : public PlatformContract {};
+
 }  // namespace tarvel::contract
