@@ -333,22 +333,22 @@ Answer Win32Window::ask(std::string_view question, Choices choices, Answer byDef
     }
 }
 
-// One bar a time, at most every kProgressPaintMs: under Wine a bar takes about 2 ms to paint,
-// which a wait for an "ok" that has just been woken must not spend. The ms until the next bar is
-// due; -1 when none is waiting.
-int Win32Window::paintProgress() {
+// One bar a time, at most every `everyMs`: under Wine a bar takes about 2 ms to paint, which a
+// wait for an "ok" that has just been woken must not spend. The ms until the next bar is due; -1
+// when none is waiting.
+int Win32Window::paintProgress(std::int64_t everyMs) {
     const std::int64_t now = steadyMs();
     const auto waiting = std::find_if(pendingProgress_.begin(), pendingProgress_.end(),
                                       [](const std::optional<int>& p) { return p.has_value(); });
     if (waiting == pendingProgress_.end()) return -1;
-    if (now - lastProgressPaint_ < kProgressPaintMs)
-        return static_cast<int>(lastProgressPaint_ + kProgressPaintMs - now);
+    if (now - lastProgressPaint_ < everyMs)
+        return static_cast<int>(lastProgressPaint_ + everyMs - now);
     const std::size_t i = static_cast<std::size_t>(waiting - pendingProgress_.begin());
     SettingScope scope(settingControl_);
     SendMessageW(controls_[i], PBM_SETPOS, static_cast<WPARAM>(**waiting), 0);
     waiting->reset();
     lastProgressPaint_ = now;
-    return static_cast<int>(kProgressPaintMs);
+    return static_cast<int>(everyMs);
 }
 
 Event Win32Window::waitForEvent(int timeoutMs) {
@@ -364,12 +364,17 @@ Event Win32Window::waitForEvent(int timeoutMs) {
             return event;
         }
         portKeepsBusy_ = port_ && port_->settle();
-        if (portKeepsBusy_) return Event::portReady();
+        if (portKeepsBusy_) {
+            // A controller that answers every line at once leaves no time to sleep: the bars
+            // still move, less often.
+            paintProgress(kBusyProgressPaintMs);
+            return Event::portReady();
+        }
         const std::int64_t elapsed = steadyMs() - start;
         if (elapsed >= timeoutMs) return Event::none();
         std::int64_t sleepMs = timeoutMs - elapsed;
         // The bars are painted only when there is time to sleep.
-        for (const int due : {paintProgress(), port_ ? port_->quietForMs() : -1})
+        for (const int due : {paintProgress(kProgressPaintMs), port_ ? port_->quietForMs() : -1})
             if (due >= 0) sleepMs = std::min<std::int64_t>(sleepMs, due);
         HANDLE signals[2] = {};
         const int count = signals_ ? signals_->signals(signals) : 0;

@@ -68,9 +68,9 @@ class Win32Window final : public Window {
     // A progress bar repaints at once when it is moved, for a few milliseconds; a cycle that
     // moved its bars at every turn would hold every turn's first line back by that long. So a
     // new position is kept here and painted by the waits as they go to sleep, one bar at most
-    // every 100 ms. A machine whose turns take longer than that sees every position as soon
-    // as it is set.
-    int paintProgress();
+    // every `everyMs` (100 ms; 500 ms while the controller answers too fast to sleep). A machine
+    // whose turns take longer than that sees every position as soon as it is set.
+    int paintProgress(std::int64_t everyMs);
 
     HINSTANCE instance_;
     std::wstring title_;
@@ -103,6 +103,7 @@ class Win32Window final : public Window {
     std::int64_t lastQueueLook_ = 0;
     bool portKeepsBusy_ = false;
     static constexpr std::int64_t kProgressPaintMs = 100;
+    static constexpr std::int64_t kBusyProgressPaintMs = 500;
     std::array<std::optional<int>, kControlCount> pendingProgress_{};
     std::int64_t lastProgressPaint_ = 0;
 };
