@@ -32,8 +32,10 @@ def wind(program, sim, turns):
     """Winds section 1 and returns the (gap ms list, lines, seconds) of its lines."""
     before = len(sim.entries())
     program.click_id("kSection1")
+    # Looked for twice a second only: reading the growing log takes milliseconds of one of the
+    # machine's two cores, which the program, wineserver and the simulator share.
     harness.wait_until(lambda: sim.received()[-1:] == ["G0 Z15 F15000\r\n"] and
-                       sim.count("RX") > 4, "the end of the cycle", deadline=120)
+                       sim.count("RX") > 4, "the end of the cycle", deadline=120, interval=0.5)
     entries = sim.entries()[before:]
     gaps, last_ok, times = [], None, []
     for t, kind, _ in entries:
