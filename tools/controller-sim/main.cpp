@@ -66,21 +66,6 @@ long long nowUs() {
     return static_cast<long long>(ts.tv_sec) * 1000000 + ts.tv_nsec / 1000;
 }
 
-void usage() {
-    std::fprintf(stderr,
-                 "usage: controller-sim --link PATH [--log FILE] [--delay-ms N] [--no-ok]\n"
-                 "       [--split-ok] [--noise N] [--busy N] [--zero-byte] [--slow-id MS]\n"
-                 "       [--id-delay-ms N] [--first-delay-ms N]\n"
-                 "       [--silent-after-m112] [--no-id] [--wrong-id]\n"
-                 "       [--id-bytes N] [--xon-xoff] [--restart-after N] [--silent-after N]\n"
-                 "       [--unplug-on LINE] [--deaf-on LINE]\n"
-                 "       [--late-on LINE]\n"
-                 "   or: controller-sim --link PATH [--log FILE] --planner\n"
-                 "       [--restart-after N] [--silent-after N]\n"
-                 "   both: [--home Y,Z] [--feeds Y,Z,E] [--accelerations Y,Z,E,MOVES]\n");
-    std::exit(2);
-}
-
 // "a,b,c" into the numbers given; a last number stands for those left.
 void numbers(const char* text, std::initializer_list<double*> into) {
     char* at = const_cast<char*>(text);
@@ -94,70 +79,76 @@ void numbers(const char* text, std::initializer_list<double*> into) {
     }
 }
 
+// An option: its name, what its value is called (none for a switch), and what it sets.
+struct Option {
+    std::string_view name;
+    const char* value;
+    void (*set)(Options&, const char*);
+};
+
+constexpr Option kOptions[] = {
+    {"--link", "PATH", [](Options& o, const char* v) { o.link = v; }},
+    {"--log", "FILE", [](Options& o, const char* v) { o.logPath = v; }},
+    {"--planner", nullptr, [](Options& o, const char*) { o.planner = true; }},
+    {"--delay-ms", "N", [](Options& o, const char* v) { o.delayMs = std::atoi(v); }},
+    {"--no-ok", nullptr, [](Options& o, const char*) { o.noOk = true; }},
+    {"--split-ok", nullptr, [](Options& o, const char*) { o.splitOk = true; }},
+    {"--noise", "N", [](Options& o, const char* v) { o.noise = std::atoi(v); }},
+    {"--busy", "N", [](Options& o, const char* v) { o.busy = std::atoi(v); }},
+    {"--zero-byte", nullptr, [](Options& o, const char*) { o.zeroByte = true; }},
+    {"--slow-id", "MS", [](Options& o, const char* v) { o.slowIdMs = std::atoi(v); }},
+    {"--id-delay-ms", "N", [](Options& o, const char* v) { o.idDelayMs = std::atoi(v); }},
+    {"--first-delay-ms", "N", [](Options& o, const char* v) { o.firstDelayMs = std::atoi(v); }},
+    {"--silent-after-m112", nullptr,
+     [](Options& o, const char*) { o.silentAfterEmergency = true; }},
+    {"--no-id", nullptr, [](Options& o, const char*) { o.noIdentification = true; }},
+    {"--wrong-id", nullptr, [](Options& o, const char*) { o.wrongIdentification = true; }},
+    {"--id-bytes", "N", [](Options& o, const char* v) { o.identificationBytes = std::atoi(v); }},
+    {"--xon-xoff", nullptr, [](Options& o, const char*) { o.xonXoff = true; }},
+    {"--unplug-on", "LINE", [](Options& o, const char* v) { o.unplugOn = v; }},
+    {"--deaf-on", "LINE", [](Options& o, const char* v) { o.deafOn = v; }},
+    {"--late-on", "LINE", [](Options& o, const char* v) { o.lateOn = v; }},
+    {"--restart-after", "N", [](Options& o, const char* v) { o.restartAfter = std::atol(v); }},
+    {"--silent-after", "N", [](Options& o, const char* v) { o.silentAfter = std::atol(v); }},
+    {"--home", "Y,Z",
+     [](Options& o, const char* v) {
+         numbers(v, {&o.board.home.y, &o.board.home.z});
+     }},
+    {"--feeds", "Y,Z,E",
+     [](Options& o, const char* v) {
+         auto& speed = o.board.limits.maxSpeed;
+         numbers(v, {&speed.y, &speed.z, &speed.e});
+     }},
+    {"--accelerations", "Y,Z,E,MOVES",
+     [](Options& o, const char* v) {
+         auto& limits = o.board.limits;
+         numbers(v, {&limits.maxAcceleration.y, &limits.maxAcceleration.z,
+                     &limits.maxAcceleration.e, &limits.printAcceleration,
+                     &limits.retractAcceleration, &limits.travelAcceleration});
+     }},
+};
+
+[[noreturn]] void usage() {
+    std::fprintf(stderr, "usage: controller-sim --link PATH [option...]\n");
+    for (const Option& option : kOptions)
+        std::fprintf(stderr, "  %.*s%s%s\n", static_cast<int>(option.name.size()),
+                     option.name.data(), option.value ? " " : "", option.value ? option.value : "");
+    std::fprintf(stderr,
+                 "--delay-ms, --no-ok, --split-ok, --noise, --busy, --zero-byte,\n"
+                 "--first-delay-ms, --silent-after-m112 and --late-on shape the quick answers:\n"
+                 "with --planner they do nothing.\n");
+    std::exit(2);
+}
+
 Options parse(int argc, char** argv) {
     Options o;
     for (int i = 1; i < argc; ++i) {
-        const std::string_view a = argv[i];
-        auto value = [&]() -> const char* {
-            if (i + 1 >= argc) usage();
-            return argv[++i];
-        };
-        if (a == "--link")
-            o.link = value();
-        else if (a == "--log")
-            o.logPath = value();
-        else if (a == "--delay-ms")
-            o.delayMs = std::atoi(value());
-        else if (a == "--no-ok")
-            o.noOk = true;
-        else if (a == "--split-ok")
-            o.splitOk = true;
-        else if (a == "--noise")
-            o.noise = std::atoi(value());
-        else if (a == "--busy")
-            o.busy = std::atoi(value());
-        else if (a == "--zero-byte")
-            o.zeroByte = true;
-        else if (a == "--slow-id")
-            o.slowIdMs = std::atoi(value());
-        else if (a == "--id-delay-ms")
-            o.idDelayMs = std::atoi(value());
-        else if (a == "--first-delay-ms")
-            o.firstDelayMs = std::atoi(value());
-        else if (a == "--silent-after-m112")
-            o.silentAfterEmergency = true;
-        else if (a == "--no-id")
-            o.noIdentification = true;
-        else if (a == "--wrong-id")
-            o.wrongIdentification = true;
-        else if (a == "--id-bytes")
-            o.identificationBytes = std::atoi(value());
-        else if (a == "--planner")
-            o.planner = true;
-        else if (a == "--xon-xoff")
-            o.xonXoff = true;
-        else if (a == "--restart-after")
-            o.restartAfter = std::atol(value());
-        else if (a == "--silent-after")
-            o.silentAfter = std::atol(value());
-        else if (a == "--home")
-            numbers(value(), {&o.board.home.y, &o.board.home.z});
-        else if (a == "--feeds")
-            numbers(value(), {&o.board.limits.maxSpeed.y, &o.board.limits.maxSpeed.z,
-                              &o.board.limits.maxSpeed.e});
-        else if (a == "--accelerations")
-            numbers(value(),
-                    {&o.board.limits.maxAcceleration.y, &o.board.limits.maxAcceleration.z,
-                     &o.board.limits.maxAcceleration.e, &o.board.limits.printAcceleration,
-                     &o.board.limits.retractAcceleration, &o.board.limits.travelAcceleration});
-        else if (a == "--unplug-on")
-            o.unplugOn = value();
-        else if (a == "--deaf-on")
-            o.deafOn = value();
-        else if (a == "--late-on")
-            o.lateOn = value();
-        else
-            usage();
+        const std::string_view given = argv[i];
+        const Option* option = std::find_if(std::begin(kOptions), std::end(kOptions),
+                                            [&](const Option& row) { return row.name == given; });
+        if (option == std::end(kOptions)) usage();
+        if (option->value && i + 1 >= argc) usage();
+        option->set(o, option->value ? argv[++i] : nullptr);
     }
     if (o.link.empty()) usage();
     return o;
