@@ -10,7 +10,10 @@ namespace {
 
 constexpr int kPollMs = 10;
 constexpr int kQuietPollMs = 2;
-constexpr std::int64_t kQuietMs = 50;
+// The start-up text has ended when the line has been quiet this long. A board still starting up
+// pauses between its lines (some 30 ms), and on a busy PC such a pause stretches: a line sent
+// into the rest of the text would take an "ok" within its words ("look", "token") for its answer.
+constexpr std::int64_t kQuietMs = 100;
 constexpr std::int64_t kQuietLimitMs = 1000;
 
 }  // namespace

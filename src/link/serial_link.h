@@ -53,7 +53,7 @@ class SerialLink final : public Connection {
     bool readIdentification(std::string& bytes);
     // The rest of the start-up text may still be coming in, and an "ok" inside it ("look",
     // "token") would answer the first line before the controller does: reads it away until
-    // the line has been quiet for 50 ms (for at most a second).
+    // the line has been quiet for 100 ms (for at most a second).
     void drainUntilQuiet();
 
     SerialPort& port_;
