@@ -135,28 +135,25 @@ std::optional<COMSTAT> Win32SerialPort::clearErrors() {
     return status;
 }
 
-void Win32SerialPort::takeQueued() {
+bool Win32SerialPort::takeQueued() {
     const std::optional<COMSTAT> status = clearErrors();
-    if (!status) return noteFailure(GetLastError());
-    readQueued(status->cbInQue);
-}
-
-void Win32SerialPort::readQueued(DWORD queued) {
-    queued = std::min<DWORD>(queued, sizeof readBuffer_);
-    if (queued == 0) return;
+    if (!status) return failed(false);
+    const DWORD queued = std::min<DWORD>(status->cbInQue, sizeof readBuffer_);
+    if (queued == 0) return false;
     OVERLAPPED op = operationSetting(queuedDone_.get());
     DWORD got = 0;
     // The bytes are in the driver's queue already: the read ends at once (under Wine, with no
     // time-outs, only after a turn through its server).
     if (!ReadFile(handle_.get(), readBuffer_, queued, nullptr, &op)) {
-        if (GetLastError() != ERROR_IO_PENDING) return noteFailure(GetLastError());
+        if (GetLastError() != ERROR_IO_PENDING) return failed(false);
         if (WaitForSingleObject(eventOf(op), kCancelWaitMs) != WAIT_OBJECT_0) {
             CancelIoEx(handle_.get(), &op);
             WaitForSingleObject(eventOf(op), kCancelWaitMs);
         }
     }
-    if (!GetOverlappedResult(handle_.get(), &op, &got, FALSE)) return noteFailure(GetLastError());
+    if (!GetOverlappedResult(handle_.get(), &op, &got, FALSE)) return failed(false);
     received_.append(readBuffer_, got);
+    return got > 0;
 }
 
 bool Win32SerialPort::takeRead() {
@@ -180,9 +177,7 @@ bool Win32SerialPort::takeArrived() {
     if (!isOpen() || gone_) return false;
     if (takeRead()) return true;
     if (reading_) return false;
-    const std::size_t before = received_.size();
-    takeQueued();
-    return received_.size() > before;
+    return takeQueued();
 }
 
 // Called as the wait is about to sleep: a read is left pending to wake it.
@@ -207,12 +202,7 @@ bool Win32SerialPort::lookForAnswer() {
     }
     const auto until = std::chrono::steady_clock::now() + kAnswerLook;
     do {
-        const std::optional<COMSTAT> status = clearErrors();
-        if (!status) return failed(true);
-        if (status->cbInQue > 0) {
-            readQueued(status->cbInQue);
-            return true;
-        }
+        if (takeQueued() || gone_) return true;
     } while (std::chrono::steady_clock::now() < until);
     linesWithoutLook_ = kLinesWithoutLook;
     return false;

@@ -72,10 +72,9 @@ class Win32SerialPort final : public SerialPort {
     bool startRead();
     // The driver's state, its line error flags counted (and cleared); none when the call failed.
     std::optional<COMSTAT> clearErrors();
-    // Takes the bytes in the driver's queue, and counts its line error flags (clearing them).
-    void takeQueued();
-    // Takes the `queued` bytes that the driver holds.
-    void readQueued(DWORD queued);
+    // Takes the bytes in the driver's queue, and counts its line error flags (clearing them);
+    // true when bytes came.
+    bool takeQueued();
     // Notes that a call on the open port failed: its device is gone.
     void noteFailure(DWORD error);
     // The same, returning `result`.
